@@ -1,0 +1,36 @@
+# Thin entry point over CMake. Every target first installs what is missing (Debian packages).
+#   make run     build and start the setup (on $DISPLAY, or under a private Xvfb with a screenshot)
+#   make test    build everything and run all tests (native and, under Wine, Windows)
+#   make build   build only
+SHELL := /bin/bash
+BUILD ?= build
+NATIVE := $(BUILD)/native
+WIN := $(BUILD)/win
+JOBS ?= $(shell nproc)
+
+.PHONY: all deps build native windows test run clean
+
+all: build
+
+deps:
+	@bash scripts/deps.sh
+
+native: deps
+	@cmake -S . -B $(NATIVE) -DCMAKE_BUILD_TYPE=Debug >/dev/null
+	@cmake --build $(NATIVE) -j $(JOBS)
+
+windows: deps native
+	@cmake -S . -B $(WIN) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake -DCMAKE_BUILD_TYPE=Release \
+	    -DVQ_NATIVE_DIR=$(abspath $(NATIVE)) >/dev/null
+	@cmake --build $(WIN) -j $(JOBS)
+
+build: native windows
+
+test: build
+	@scripts/with-wine ctest --test-dir $(WIN) --output-on-failure -j $(JOBS)
+
+run: build
+	@scripts/run-setup $(WIN)/VQSetup.exe $(BUILD)
+
+clean:
+	rm -rf $(BUILD)

@@ -1,0 +1,73 @@
+# Windows build: VQSetup.exe, the stand-in application, ziplib.dll and the test programs,
+# all linked statically so that nothing but system DLLs is imported.
+set(VQ_NATIVE_DIR "" CACHE PATH "Host build tree whose tests join this tree's CTest run")
+
+add_compile_definitions(UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601 WINVER=0x0601)
+add_compile_options(-Wall -Wextra)
+add_link_options(-static -static-libgcc -static-libstdc++)
+
+set(gtest_disable_pthreads ON CACHE BOOL "" FORCE)
+add_subdirectory(${GTEST_SOURCE_DIR} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+
+# Everything of the setup but its entry point, so that the tests drive the same code in-process.
+add_library(vqsetup_core STATIC
+    src/texts/LanguageUnit.cpp
+    src/texts/Cp1252.cpp
+    src/texts/ErrorUnit.cpp
+    src/services/UtillityUnit.cpp
+    src/services/DialogUnit.cpp
+    src/wizard/VQSetupUnit.cpp
+    src/wizard/VQSetupLayout.cpp
+    src/wizard/VQSetupStartup.cpp
+    src/engine/InstallUnit.cpp
+)
+target_include_directories(vqsetup_core PUBLIC src)
+target_link_libraries(vqsetup_core PUBLIC ole32 oleaut32 uuid shell32 shlwapi comctl32 comdlg32 advapi32 user32 gdi32 kernel32)
+
+set(VQ_RESOURCES src/resources/VQSetup.rc)
+set_source_files_properties(src/resources/VQSetup.rc PROPERTIES
+    OBJECT_DEPENDS "${CMAKE_SOURCE_DIR}/src/resources/VQSetup.manifest;${CMAKE_SOURCE_DIR}/src/resources/VQSetup.ico")
+
+add_executable(VQSetup WIN32 src/VQSetup.cpp ${VQ_RESOURCES})
+target_link_libraries(VQSetup PRIVATE vqsetup_core)
+target_link_options(VQSetup PRIVATE -municode)
+
+# The stand-in for the installed application: answers the setup's running-instance query.
+add_executable(VessasQuorin WIN32 tests/standin/VessasQuorin.cpp)
+set_target_properties(VessasQuorin PROPERTIES OUTPUT_NAME VessasQuorin SUFFIX ".Exe")
+target_link_libraries(VessasQuorin PRIVATE user32 gdi32)
+target_link_options(VessasQuorin PRIVATE -municode)
+
+# Tests: one executable per area, one CTest entry each.
+function(vq_win_test name)
+    add_executable(${name} ${ARGN} ${VQ_RESOURCES})
+    target_link_libraries(${name} PRIVATE vqsetup_core GTest::gtest)
+    target_include_directories(${name} PRIVATE tests/win)
+    add_test(NAME win.${name} COMMAND ${name})
+    set_tests_properties(win.${name} PROPERTIES TIMEOUT 300)
+endfunction()
+
+add_library(vq_testmain STATIC tests/win/TestMain.cpp tests/win/TestSupport.cpp)
+target_link_libraries(vq_testmain PUBLIC vqsetup_core GTest::gtest)
+target_include_directories(vq_testmain PUBLIC tests/win)
+
+vq_win_test(utillity_test tests/win/UtillityTest.cpp)
+vq_win_test(startup_test tests/win/StartupTest.cpp)
+vq_win_test(hardening_test tests/win/HardeningTest.cpp)
+foreach(t utillity_test startup_test hardening_test)
+    target_link_libraries(${t} PRIVATE vq_testmain)
+endforeach()
+add_dependencies(startup_test VessasQuorin)
+
+add_library(vqplanted SHARED tests/win/PlantedDll.cpp)
+set_target_properties(vqplanted PROPERTIES PREFIX "" OUTPUT_NAME vqplanted)
+add_dependencies(hardening_test vqplanted)
+
+# VQSetup.exe must import nothing but Windows system DLLs.
+add_test(NAME build.system_imports_only
+         COMMAND ${CMAKE_SOURCE_DIR}/scripts/check-imports $<TARGET_FILE:VQSetup>)
+
+# The host tree's tests run in the same CTest session, so one summary covers everything.
+if(VQ_NATIVE_DIR AND EXISTS "${VQ_NATIVE_DIR}/CTestTestfile.cmake")
+    set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES "${VQ_NATIVE_DIR}/CTestTestfile.cmake")
+endif()

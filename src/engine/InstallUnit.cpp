@@ -1,0 +1,11 @@
+#include "engine/InstallUnit.h"
+
+#include "services/UtillityUnit.h"
+
+int RunInstallation(InstallHost& host) {
+    // Until the payload can be placed, a run stops where it starts: inputs locked and released
+    // again, and the answer the run begins with.
+    host.EnableInputs(false);
+    host.EnableInputs(true);
+    return mrAbort;
+}

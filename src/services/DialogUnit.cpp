@@ -1,0 +1,264 @@
+// Utillity's operations that talk to the user or write shell objects: the message dialog with
+// caller-labelled buttons, the folder picker and the shell link writer.
+#include <windows.h>
+#include <shlobj.h>
+#include <shobjidl.h>
+
+#include <algorithm>
+
+#include "services/Handles.h"
+#include "services/UtillityUnit.h"
+#include "services/VQError.h"
+
+namespace {
+DialogAnswerer& AnswererSlot() {
+    static DialogAnswerer answerer;
+    return answerer;
+}
+
+struct StandardButton {
+    const wchar_t* Caption;
+    int Result;
+};
+// Captions and results of the standard dialog's buttons, by member.
+constexpr StandardButton kStandard[dbCount] = {
+    {L"&Yes", mrYes},     {L"&No", mrNo},          {L"OK", mrOk},          {L"Cancel", mrCancel},
+    {L"&Abort", mrAbort}, {L"&Retry", mrRetry},    {L"&Ignore", mrIgnore}, {L"&All", mrAll},
+    {L"N&o to All", mrNoToAll}, {L"Yes to &All", mrYesToAll}, {L"&Help", mrHelp},
+};
+
+bool Has(unsigned set, DialogButtonKind k) { return (set & (1u << k)) != 0; }
+
+DialogRequest BuildRequest(const std::wstring& caption, const std::wstring& message, DialogKind kind,
+                           unsigned buttons, const std::vector<std::wstring>& captions,
+                           const std::vector<int>& results) {
+    DialogRequest request{caption, message, kind, {}};
+    // The roles belong to the button kinds, whatever captions and results the caller gives.
+    const DialogButtonKind defaultKind = Has(buttons, dbOK) ? dbOK : Has(buttons, dbYes) ? dbYes : dbRetry;
+    const DialogButtonKind cancelKind = Has(buttons, dbCancel) ? dbCancel : Has(buttons, dbNo) ? dbNo : dbOK;
+    for (int k = 0; k < dbCount; ++k) {
+        const auto kind_k = static_cast<DialogButtonKind>(k);
+        if (!Has(buttons, kind_k)) continue;
+        request.Buttons.push_back({kind_k, kStandard[k].Caption, kStandard[k].Result, kind_k == defaultKind,
+                                   kind_k == cancelKind});
+    }
+    const size_t relabelled = std::min({captions.size(), results.size(), request.Buttons.size()});
+    for (size_t i = 0; i < relabelled; ++i) {
+        request.Buttons[i].Caption = captions[i];
+        request.Buttons[i].Result = results[i];
+    }
+    return request;
+}
+
+// --- the dialog window, laid out in code around the message's measured size
+
+constexpr int kButtonIdBase = 100;
+constexpr int kTextId = 90;
+
+struct DialogState {
+    const DialogRequest* Request;
+    HFONT Font;
+};
+
+LPCWSTR IconOf(DialogKind kind) {
+    switch (kind) {
+        case DialogKind::Warning: return IDI_WARNING;
+        case DialogKind::Error: return IDI_ERROR;
+        case DialogKind::Information: return IDI_INFORMATION;
+        case DialogKind::Confirmation: return IDI_QUESTION;
+        case DialogKind::Custom: break;
+    }
+    return nullptr;
+}
+
+void LayOut(HWND dialog, const DialogState& state) {
+    const DialogRequest& request = *state.Request;
+    HDC dc = ::GetDC(dialog);
+    HGDIOBJ old = ::SelectObject(dc, state.Font);
+    TEXTMETRICW tm{};
+    ::GetTextMetricsW(dc, &tm);
+    const int unitX = std::max<int>(tm.tmAveCharWidth, 5);
+    const int unitY = tm.tmHeight;
+
+    RECT textRect{0, 0, unitX * 60, 0};
+    ::DrawTextW(dc, request.Message.c_str(), static_cast<int>(request.Message.size()), &textRect,
+                DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX | DT_EXPANDTABS);
+    int buttonWidth = unitX * 12;
+    for (const auto& b : request.Buttons) {
+        SIZE size{};
+        ::GetTextExtentPoint32W(dc, b.Caption.c_str(), static_cast<int>(b.Caption.size()), &size);
+        buttonWidth = std::max<int>(buttonWidth, size.cx + unitX * 3);
+    }
+    ::SelectObject(dc, old);
+    ::ReleaseDC(dialog, dc);
+
+    const int margin = unitX * 2;
+    const LPCWSTR iconId = IconOf(request.Kind);
+    const int iconSize = iconId ? ::GetSystemMetrics(SM_CXICON) : 0;
+    const int textLeft = margin + (iconId ? iconSize + margin : 0);
+    const int textHeight = std::max<int>(textRect.bottom, iconSize);
+    const int buttonHeight = unitY + 10;
+    const int gap = unitX;
+    const int buttonsWidth = static_cast<int>(request.Buttons.size()) * (buttonWidth + gap) - gap;
+    const int clientWidth = std::max(textLeft + static_cast<int>(textRect.right) + margin, buttonsWidth + 2 * margin);
+    const int buttonTop = margin + textHeight + margin;
+    const int clientHeight = buttonTop + buttonHeight + margin;
+
+    if (iconId) {
+        HWND icon = ::CreateWindowExW(0, L"STATIC", nullptr, WS_CHILD | WS_VISIBLE | SS_ICON, margin, margin,
+                                      iconSize, iconSize, dialog, nullptr, nullptr, nullptr);
+        ::SendMessageW(icon, STM_SETICON, reinterpret_cast<WPARAM>(::LoadIconW(nullptr, iconId)), 0);
+    }
+    HWND text = ::CreateWindowExW(0, L"STATIC", request.Message.c_str(), WS_CHILD | WS_VISIBLE | SS_NOPREFIX,
+                                  textLeft, margin, textRect.right, textHeight, dialog,
+                                  reinterpret_cast<HMENU>(static_cast<INT_PTR>(kTextId)), nullptr, nullptr);
+    ::SendMessageW(text, WM_SETFONT, reinterpret_cast<WPARAM>(state.Font), FALSE);
+
+    int left = (clientWidth - buttonsWidth) / 2;
+    HWND focus = nullptr;
+    for (size_t i = 0; i < request.Buttons.size(); ++i) {
+        const DialogButton& b = request.Buttons[i];
+        const int id = kButtonIdBase + static_cast<int>(i);
+        HWND button = ::CreateWindowExW(0, L"BUTTON", b.Caption.c_str(),
+                                        WS_CHILD | WS_VISIBLE | WS_TABSTOP |
+                                            (b.IsDefault ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON),
+                                        left, buttonTop, buttonWidth, buttonHeight, dialog,
+                                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), nullptr, nullptr);
+        ::SendMessageW(button, WM_SETFONT, reinterpret_cast<WPARAM>(state.Font), FALSE);
+        if (b.IsDefault) {
+            ::SendMessageW(dialog, DM_SETDEFID, id, 0);
+            focus = button;
+        }
+        left += buttonWidth + gap;
+    }
+
+    RECT frame{0, 0, clientWidth, clientHeight};
+    ::AdjustWindowRectEx(&frame, static_cast<DWORD>(::GetWindowLongPtrW(dialog, GWL_STYLE)), FALSE,
+                         static_cast<DWORD>(::GetWindowLongPtrW(dialog, GWL_EXSTYLE)));
+    const int width = frame.right - frame.left, height = frame.bottom - frame.top;
+    RECT work{};
+    ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    ::SetWindowPos(dialog, HWND_TOP, work.left + (work.right - work.left - width) / 2,
+                   work.top + (work.bottom - work.top - height) / 2, width, height, 0);
+    if (focus) ::SetFocus(focus);
+}
+
+INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+    auto* state = reinterpret_cast<DialogState*>(::GetWindowLongPtrW(dialog, DWLP_USER));
+    switch (message) {
+        case WM_INITDIALOG:
+            state = reinterpret_cast<DialogState*>(lParam);
+            ::SetWindowLongPtrW(dialog, DWLP_USER, lParam);
+            ::SetWindowTextW(dialog, state->Request->Caption.c_str());
+            LayOut(dialog, *state);
+            ::MessageBeep(MB_OK);
+            return FALSE;  // focus was set on the default button
+        case WM_COMMAND: {
+            const int id = LOWORD(wParam);
+            const auto& buttons = state->Request->Buttons;
+            if (id >= kButtonIdBase && id < kButtonIdBase + static_cast<int>(buttons.size())) {
+                ::EndDialog(dialog, buttons[id - kButtonIdBase].Result);
+                return TRUE;
+            }
+            if (id == IDCANCEL) {  // Escape presses the button of the cancel role, if there is one
+                for (const auto& b : buttons)
+                    if (b.IsCancel) { ::EndDialog(dialog, b.Result); return TRUE; }
+                return TRUE;
+            }
+            return FALSE;
+        }
+        case WM_CLOSE:  // the close box answers Cancel, as the standard dialog does
+            ::EndDialog(dialog, mrCancel);
+            return TRUE;
+    }
+    return FALSE;
+}
+
+int RunDialogWindow(const DialogRequest& request) {
+    // An empty in-memory template: the controls are created and measured in WM_INITDIALOG.
+    struct {
+        DLGTEMPLATE Template;
+        WORD Menu, Class, Title;
+    } blank{};
+    blank.Template.style = DS_MODALFRAME | WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_SETFOREGROUND;
+    blank.Template.cx = 100;
+    blank.Template.cy = 50;
+    NONCLIENTMETRICSW metrics{};
+    metrics.cbSize = sizeof(metrics);
+    ::SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0);
+    GdiObject font(::CreateFontIndirectW(&metrics.lfMessageFont));
+    DialogState state{&request, static_cast<HFONT>(font.get())};
+    HWND owner = ::GetActiveWindow();
+    const INT_PTR result = ::DialogBoxIndirectParamW(::GetModuleHandleW(nullptr), &blank.Template, owner,
+                                                     DialogProc, reinterpret_cast<LPARAM>(&state));
+    return result < 0 ? mrCancel : static_cast<int>(result);
+}
+
+int CALLBACK BrowseCallback(HWND dialog, UINT message, LPARAM parameter, LPARAM data) {
+    if (message == BFFM_INITIALIZED) {
+        ::SendMessageW(dialog, BFFM_SETSELECTIONW, TRUE, data);
+    } else if (message == BFFM_SELCHANGED) {
+        wchar_t path[MAX_PATH] = {};
+        if (::SHGetPathFromIDListW(reinterpret_cast<LPCITEMIDLIST>(parameter), path))
+            ::SendMessageW(dialog, BFFM_SETSTATUSTEXTW, 0, reinterpret_cast<LPARAM>(path));
+    }
+    return 0;
+}
+}  // namespace
+
+void Utillity::SetDialogAnswerer(DialogAnswerer answerer) { AnswererSlot() = std::move(answerer); }
+
+int Utillity::ShowDialog(const std::wstring& caption, const std::wstring& message, DialogKind kind,
+                         unsigned buttons, const std::vector<std::wstring>& captions,
+                         const std::vector<int>& results) {
+    const DialogRequest request = BuildRequest(caption, message, kind, buttons, captions, results);
+    if (AnswererSlot()) return AnswererSlot()(request);
+    return RunDialogWindow(request);
+}
+
+bool Utillity::BrowseForFolder(HWND owner, std::wstring& folder, const std::wstring& title,
+                               const std::wstring& root) {
+    ComPtr<IMalloc> allocator;
+    if (FAILED(::SHGetMalloc(allocator.put()))) return false;
+    PidlHandle rootList;
+    if (!root.empty()) {
+        ComPtr<IShellFolder> desktop;
+        if (SUCCEEDED(::SHGetDesktopFolder(desktop.put()))) {
+            std::wstring parsed = root;
+            LPITEMIDLIST raw = nullptr;
+            // A root that does not parse leaves the whole namespace as the root.
+            if (SUCCEEDED(desktop->ParseDisplayName(owner, nullptr, parsed.data(), nullptr, &raw, nullptr)))
+                rootList.reset(raw);
+        }
+    }
+    wchar_t displayName[MAX_PATH] = {};
+    const std::wstring start = folder;
+    BROWSEINFOW info{};
+    info.hwndOwner = owner;
+    info.pidlRoot = rootList.get();
+    info.pszDisplayName = displayName;
+    info.lpszTitle = title.c_str();
+    info.ulFlags = BIF_EDITBOX | BIF_NEWDIALOGSTYLE | BIF_SHAREABLE;  // 32848
+    info.lpfn = BrowseCallback;
+    info.lParam = reinterpret_cast<LPARAM>(start.c_str());
+    PidlHandle chosen(::SHBrowseForFolderW(&info));
+    if (!chosen) return false;
+    wchar_t path[MAX_PATH] = {};
+    if (!::SHGetPathFromIDListW(chosen.get(), path)) return false;
+    folder = path;
+    return true;
+}
+
+bool Utillity::CreateShortcut(const std::wstring& target, const std::wstring& workingFolder,
+                              const std::wstring& linkFile) {
+    ComPtr<IShellLinkW> link;
+    HRESULT hr = ::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
+                                    link.put_void());
+    if (FAILED(hr)) throw EVQError(L"Cannot create the shell link object (" + std::to_wstring(hr) + L")");
+    ComPtr<IPersistFile> file;
+    hr = link->QueryInterface(IID_IPersistFile, file.put_void());
+    if (FAILED(hr)) throw EVQError(L"Cannot save shell links (" + std::to_wstring(hr) + L")");
+    link->SetPath(target.c_str());
+    link->SetWorkingDirectory(workingFolder.c_str());
+    return SUCCEEDED(file->Save(linkFile.c_str(), FALSE));
+}

@@ -1,0 +1,212 @@
+#include "services/UtillityUnit.h"
+
+#include <shellapi.h>
+#include <shlobj.h>
+
+#include "services/Handles.h"
+#include "services/VQError.h"
+#include "texts/Cp1252.h"
+
+namespace {
+Utillity::ShellOpener& ShellOpenerSlot() {
+    static Utillity::ShellOpener opener;
+    return opener;
+}
+
+// The shell's delete refuses nothing by itself; the limit is the fixed buffer its callers
+// have always used, and a path that does not fit must not be cut into another path.
+constexpr size_t kShellPathLimit = 255;
+
+bool ShellDelete(const std::wstring& path) {
+    if (path.empty() || path.size() >= kShellPathLimit) return false;
+    // The list of paths is double-zero terminated.
+    std::wstring from = path;
+    from.push_back(L'\0');
+    SHFILEOPSTRUCTW op{};
+    op.wFunc = FO_DELETE;
+    op.pFrom = from.c_str();
+    op.fFlags = FOF_ALLOWUNDO | FOF_NOCONFIRMATION | FOF_SILENT;  // 84
+    return ::SHFileOperationW(&op) == 0 && !op.fAnyOperationsAborted;
+}
+
+std::wstring LocaleFormat(bool date, const SYSTEMTIME& st) {
+    wchar_t buffer[128] = {};
+    const int n = date ? ::GetDateFormatW(LOCALE_USER_DEFAULT, DATE_SHORTDATE, &st, nullptr, buffer, 128)
+                       : ::GetTimeFormatW(LOCALE_USER_DEFAULT, 0, &st, nullptr, buffer, 128);
+    return n > 0 ? std::wstring(buffer) : std::wstring();
+}
+}  // namespace
+
+std::wstring UpperCase(const std::wstring& text) {
+    std::wstring out = text;
+    if (!out.empty())
+        ::CharUpperBuffW(out.data(), static_cast<DWORD>(out.size()));
+    return out;
+}
+
+std::wstring Trim(const std::wstring& text) {
+    // Blanks and control characters count as white space at both ends.
+    size_t b = 0, e = text.size();
+    while (b < e && text[b] <= L' ') ++b;
+    while (e > b && text[e - 1] <= L' ') --e;
+    return text.substr(b, e - b);
+}
+
+void Utillity::AppendLogLine(const std::wstring& fileName, const std::wstring& text) {
+    try {
+        const std::wstring folder = GetTempFolder();
+        if (folder.empty()) return;
+        const std::wstring path = folder + fileName;
+        SYSTEMTIME st;
+        ::GetLocalTime(&st);
+        const std::string line = cp1252::FromWide(LocaleFormat(true, st) + L" " + LocaleFormat(false, st) +
+                                                  L" " + text + L"\r\n");
+        // OPEN_ALWAYS appends to the log or starts it; it never truncates what earlier runs wrote.
+        FileHandle file(::CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                      nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!file) return;
+        DWORD written = 0;
+        ::WriteFile(file.get(), line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
+    } catch (...) {
+        // The log must never disturb the setup: a lost line is all that happens.
+    }
+}
+
+void Utillity::SetShellOpener(ShellOpener opener) { ShellOpenerSlot() = std::move(opener); }
+
+void Utillity::ShowTempFile(const std::wstring& fileName) {
+    try {
+        const std::wstring path = GetTempFolder() + fileName;
+        if (ShellOpenerSlot()) {
+            ShellOpenerSlot()(path);
+            return;
+        }
+        ::ShellExecuteW(nullptr, L"open", path.c_str(), L"", nullptr, SW_SHOW);
+    } catch (...) {
+    }
+}
+
+std::wstring Utillity::GetTempFolder() {
+    wchar_t buffer[300] = {};
+    const DWORD n = ::GetTempPathW(299, buffer);
+    if (n == 0 || n > 299) return L"";
+    return AddBackslash(std::wstring(buffer));
+}
+
+std::wstring Utillity::MakeTempFileName() {
+    return MakeTempFileNameFrom(static_cast<std::int32_t>(::GetTickCount()));
+}
+
+std::wstring Utillity::MakeTempFileNameFrom(std::int32_t tick) {
+    const std::wstring folder = GetTempFolder();
+    // 64-bit arithmetic: a tick count near the top of the 32-bit range must not wrap into
+    // a comparison that never ends.
+    const std::int64_t start = tick;
+    for (std::int64_t n = start;; ++n) {
+        if (n - start > 10000) throw EVQError(L"cannot create temp file.");
+        const std::wstring candidate = folder + L"temp" + std::to_wstring(n) + L".Tmp";
+        if (!FileExists(candidate)) return candidate;
+    }
+}
+
+std::wstring Utillity::AddBackslash(const std::wstring& path) {
+    if (path.empty() || path.back() == L'\\') return path;
+    return path + L'\\';
+}
+
+bool Utillity::DirExists(const std::wstring& path) {
+    const DWORD attributes = ::GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+bool Utillity::FileExists(const std::wstring& path) {
+    if (path.empty()) return false;
+    const DWORD attributes = ::GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+bool Utillity::MakeFolderPath(const std::wstring& rawPath) {
+    const std::wstring path = AddBackslash(rawPath);
+    if (path.empty()) return true;
+    std::wstring built, remainder;
+    if (path.rfind(L"\\\\", 0) == 0) {
+        // \\server\share\dir\ : the server is no folder; the share is the first part to test.
+        const size_t serverEnd = path.find(L'\\', 2);
+        built = path.substr(0, serverEnd);
+        remainder = path.substr(serverEnd + 1);
+    } else {
+        if (path.size() < 3) return false;
+        built = path.substr(0, 2);
+        remainder = path.substr(3);
+    }
+    size_t start = 0;
+    while (start < remainder.size()) {
+        const size_t end = remainder.find(L'\\', start);
+        const std::wstring part = remainder.substr(start, end - start);
+        start = end + 1;
+        if (part.empty()) continue;
+        built += L"\\" + part;
+        if (!DirExists(built) && !::CreateDirectoryW(built.c_str(), nullptr)) return false;
+    }
+    return true;
+}
+
+bool Utillity::RemoveFolder(const std::wstring& folder) {
+    if (folder.empty()) return false;
+    return ShellDelete(folder.substr(0, folder.size() - 1));
+}
+
+bool Utillity::RemoveFile(const std::wstring& path) { return ShellDelete(path); }
+
+std::int64_t Utillity::GetFileSize(const std::wstring& path) {
+    FileHandle file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) throw EVQError(L"Cannot open file " + path);
+    LARGE_INTEGER size{};
+    if (!::GetFileSizeEx(file.get(), &size)) return 0;
+    return size.QuadPart;
+}
+
+LANGID Utillity::GetSystemLanguage() { return ::GetSystemDefaultLangID(); }
+
+std::wstring Utillity::GetSpecialFolder(HWND owner, int csidl) {
+    ComPtr<IMalloc> allocator;
+    if (FAILED(::SHGetMalloc(allocator.put()))) {
+        ::MessageBoxW(owner, L"Couldn't get pointer to IMalloc interface.", L"SHGetMalloc(pMalloc)",
+                      MB_ICONERROR);
+        return L"";
+    }
+    LPITEMIDLIST raw = nullptr;
+    if (FAILED(::SHGetSpecialFolderLocation(owner, csidl, &raw)) || raw == nullptr) return L"";
+    wchar_t path[MAX_PATH] = {};
+    const BOOL ok = ::SHGetPathFromIDListW(raw, path);
+    allocator->Free(raw);
+    return ok ? AddBackslash(path) : L"";
+}
+
+std::wstring Utillity::GetProgramFilesFolder() {
+    const wchar_t* keyName = L"\\Software\\Microsoft\\Windows\\CurrentVersion";
+    RegKey key;
+    // Read access is all this needs; asking for more would fail for no reason without elevation.
+    if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, keyName + 1, 0, KEY_READ, key.put()) != ERROR_SUCCESS)
+        throw EVQError(std::wstring(L"Cannot open ") + keyName);
+    std::wstring value;
+    DWORD type = 0, bytes = 0;
+    if (::RegQueryValueExW(key.get(), L"ProgramFilesDir", nullptr, &type, nullptr, &bytes) == ERROR_SUCCESS &&
+        (type == REG_SZ || type == REG_EXPAND_SZ) && bytes > 0) {
+        std::wstring buffer(bytes / sizeof(wchar_t) + 1, L'\0');
+        if (::RegQueryValueExW(key.get(), L"ProgramFilesDir", nullptr, &type,
+                               reinterpret_cast<BYTE*>(buffer.data()), &bytes) == ERROR_SUCCESS)
+            value = buffer.c_str();
+    }
+    value = AddBackslash(value);
+    if (value.empty()) throw EVQError(std::wstring(L"Cannot read ProgramFilesDir from ") + keyName);
+    return value;
+}
+
+std::wstring Utillity::GetCurrentUserName() {
+    wchar_t buffer[253] = {};
+    DWORD size = 253;
+    if (!::GetUserNameW(buffer, &size)) return L"";
+    return buffer;
+}

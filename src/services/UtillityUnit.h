@@ -1,0 +1,92 @@
+#pragma once
+// Small services around files, folders, the shell and the registry. Static operations only;
+// no state. Operations that report failure as false or an empty result never throw; the
+// others raise EVQError with the message the user and the log see.
+#include <windows.h>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+// Dialog kinds of ShowDialog.
+enum class DialogKind { Warning = 0, Error = 1, Information = 2, Confirmation = 3, Custom = 4 };
+
+// Members of a ShowDialog button set; bit k of the set stands for member k.
+enum DialogButtonKind : int {
+    dbYes = 0, dbNo, dbOK, dbCancel, dbAbort, dbRetry, dbIgnore, dbAll, dbNoToAll, dbYesToAll, dbHelp,
+    dbCount
+};
+constexpr unsigned ButtonSet(std::initializer_list<DialogButtonKind> members) {
+    unsigned set = 0;
+    for (auto m : members) set |= 1u << m;
+    return set;
+}
+
+// Results a dialog button answers with.
+enum DialogResult : int {
+    mrNone = 0, mrOk = 1, mrCancel = 2, mrAbort = 3, mrRetry = 4, mrIgnore = 5, mrYes = 6, mrNo = 7,
+    mrAll = 8, mrNoToAll = 9, mrYesToAll = 10, mrHelp = 11
+};
+
+// What a dialog shows, as the user would see it; handed to the test seam instead of a window.
+struct DialogButton {
+    DialogButtonKind Kind;
+    std::wstring Caption;
+    int Result;
+    bool IsDefault;  // pressed by Enter
+    bool IsCancel;   // pressed by Escape
+};
+struct DialogRequest {
+    std::wstring Caption;
+    std::wstring Message;
+    DialogKind Kind;
+    std::vector<DialogButton> Buttons;
+};
+// Answers a dialog without showing it; returns the result of the button "pressed".
+using DialogAnswerer = std::function<int(const DialogRequest&)>;
+
+class Utillity {
+public:
+    Utillity() = delete;
+
+    // --- log and temp folder
+    static void AppendLogLine(const std::wstring& fileName, const std::wstring& text);
+    static void ShowTempFile(const std::wstring& fileName);
+    static std::wstring GetTempFolder();
+    static std::wstring MakeTempFileName();
+    // The search of MakeTempFileName from a given tick count; separate so its rules can be tested.
+    static std::wstring MakeTempFileNameFrom(std::int32_t tick);
+
+    // --- paths, files, folders
+    static std::wstring AddBackslash(const std::wstring& path);
+    static bool DirExists(const std::wstring& path);
+    static bool FileExists(const std::wstring& path);
+    static bool MakeFolderPath(const std::wstring& path);
+    static bool RemoveFolder(const std::wstring& folder);
+    static bool RemoveFile(const std::wstring& path);
+    static std::int64_t GetFileSize(const std::wstring& path);
+
+    // --- system queries
+    static LANGID GetSystemLanguage();
+    static std::wstring GetSpecialFolder(HWND owner, int csidl);
+    static std::wstring GetProgramFilesFolder();
+    static std::wstring GetCurrentUserName();
+
+    // --- dialogs, folder picker, shortcuts
+    static int ShowDialog(const std::wstring& caption, const std::wstring& message, DialogKind kind,
+                          unsigned buttons, const std::vector<std::wstring>& captions,
+                          const std::vector<int>& results);
+    static bool BrowseForFolder(HWND owner, std::wstring& folder, const std::wstring& title,
+                                const std::wstring& root);
+    static bool CreateShortcut(const std::wstring& target, const std::wstring& workingFolder,
+                               const std::wstring& linkFile);
+
+    // --- seams for tests: dialogs answered without a window, the shell's "open" recorded
+    static void SetDialogAnswerer(DialogAnswerer answerer);
+    using ShellOpener = std::function<void(const std::wstring& path)>;
+    static void SetShellOpener(ShellOpener opener);
+};
+
+// Upper-casing as the setup's comparisons need it (locale-independent, whole Unicode range).
+std::wstring UpperCase(const std::wstring& text);
+std::wstring Trim(const std::wstring& text);

@@ -1,0 +1,253 @@
+// The form's fixed layout: every control with its parent, place, size and style. Behaviour lives
+// elsewhere; this file only says where things are.
+#include <windows.h>
+#include <commctrl.h>
+#include <richedit.h>
+
+#include "services/Handles.h"
+#include "wizard/Controls.h"
+#include "wizard/VQSetupUnit.h"
+#include "wizard/FormResources.h"
+
+
+namespace {
+constexpr wchar_t kPanelClass[] = L"VQPanel";
+
+// Panels and pages pass their children's notifications on to the form, so the form handles every
+// control's events in one place whatever the control lies on.
+LRESULT CALLBACK PanelProc(HWND panel, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_COMMAND:
+        case WM_NOTIFY:
+        case WM_CTLCOLORSTATIC:
+        case WM_CTLCOLOREDIT:
+        case WM_CTLCOLORLISTBOX:
+        case WM_CTLCOLORBTN:
+            return ::SendMessageW(::GetAncestor(panel, GA_ROOT), message, wParam, lParam);
+        case WM_ERASEBKGND: {
+            HWND root = ::GetAncestor(panel, GA_ROOT);
+            HDC dc = reinterpret_cast<HDC>(wParam);
+            auto brush = reinterpret_cast<HBRUSH>(::SendMessageW(root, WM_CTLCOLORSTATIC, wParam, reinterpret_cast<LPARAM>(panel)));
+            RECT r;
+            ::GetClientRect(panel, &r);
+            ::FillRect(dc, &r, brush);
+            return 1;
+        }
+    }
+    return ::DefWindowProcW(panel, message, wParam, lParam);
+}
+
+void RegisterPanelClass() {
+    static bool registered = false;
+    if (registered) return;
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof(wc);
+    wc.lpfnWndProc = PanelProc;
+    wc.hInstance = ::GetModuleHandleW(nullptr);
+    wc.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
+    wc.lpszClassName = kPanelClass;
+    ::RegisterClassExW(&wc);
+    registered = true;
+}
+
+HMODULE LoadRichEdit() {
+    // By full path from System32: a msftedit.dll beside the setup must never be the one loaded.
+    static HMODULE module = [] {
+        wchar_t system[MAX_PATH] = {};
+        ::GetSystemDirectoryW(system, MAX_PATH);
+        return ::LoadLibraryW((std::wstring(system) + L"\\Msftedit.dll").c_str());
+    }();
+    return module;
+}
+
+enum class FontKind { Normal, Bold, Banner, Welcome };
+using Member = HWND TVQSetupForm::*;
+
+struct ControlSpec {
+    Member Field;
+    Member Parent;  // nullptr: the form itself
+    const wchar_t* Class;
+    int Id;
+    int Left, Top, Width, Height;
+    DWORD Style;
+    DWORD ExStyle;
+    const wchar_t* Caption;  // design-time caption; the language replaces most of them
+    FontKind Font;
+};
+
+constexpr DWORD kChild = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS;
+constexpr DWORD kLabel = kChild | SS_LEFT | SS_NOPREFIX;
+constexpr DWORD kButton = kChild | WS_TABSTOP | BS_PUSHBUTTON;
+constexpr DWORD kList = kChild | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST;
+constexpr DWORD kPage = WS_CHILD | WS_CLIPSIBLINGS | WS_CLIPCHILDREN;  // shown by ShowPage
+constexpr DWORD kPanel = kChild | WS_CLIPCHILDREN;
+constexpr DWORD kBitmap = kChild | SS_BITMAP | SS_REALSIZECONTROL;
+constexpr DWORD kRich = kChild | WS_TABSTOP | WS_VSCROLL | WS_HSCROLL | ES_MULTILINE | ES_READONLY |
+                        ES_AUTOVSCROLL | ES_AUTOHSCROLL;
+constexpr wchar_t kRichClass[] = L"RICHEDIT50W";
+
+#define F(name) &TVQSetupForm::name
+// The form's client is 500 x 357: the top panel (70), the page area, the button row (41).
+const ControlSpec kLayout[] = {
+    // Top banner and the frame strips around the page area
+    {F(PanelTop), nullptr, kPanelClass, idStatic, 0, 0, 500, 70, kPanel, 0, L"", FontKind::Normal},
+    {F(ImageTop), F(PanelTop), L"STATIC", idStatic, 0, 0, 500, 70, kBitmap, 0, L"", FontKind::Normal},
+    {F(LabelHotfix), F(PanelTop), L"STATIC", idStatic, 380, 40, 110, 20, kLabel | SS_RIGHT, 0, L"Hotfix", FontKind::Banner},
+    {F(LabelUpdate), F(PanelTop), L"STATIC", idStatic, 380, 12, 110, 20, WS_CHILD | SS_RIGHT, 0, L"Update", FontKind::Banner},
+    {F(BorderTopImage), nullptr, L"STATIC", idStatic, 0, 70, 500, 2, kChild | SS_ETCHEDHORZ, 0, L"", FontKind::Normal},
+    {F(Image2), nullptr, L"STATIC", idStatic, 0, 314, 500, 2, kChild | SS_ETCHEDHORZ, 0, L"", FontKind::Normal},
+    {F(HidePanel), nullptr, kPanelClass, idStatic, 0, 72, 500, 9, kPanel, 0, L"", FontKind::Normal},
+
+    // The page area and its eight pages
+    {F(PageControl), nullptr, kPanelClass, idStatic, 0, 72, 500, 242, kPanel, 0, L"", FontKind::Normal},
+    {F(TabSheetLanguage), F(PageControl), kPanelClass, idStatic, 0, 0, 500, 242, kPage, 0, L"", FontKind::Normal},
+    {F(TabSheetLicence), F(PageControl), kPanelClass, idStatic, 0, 0, 500, 242, kPage, 0, L"", FontKind::Normal},
+    {F(TabSheetOptions), F(PageControl), kPanelClass, idStatic, 0, 0, 500, 242, kPage, 0, L"", FontKind::Normal},
+    {F(TabSheetRemoveable), F(PageControl), kPanelClass, idStatic, 0, 0, 500, 242, kPage, 0, L"", FontKind::Normal},
+    {F(TabSheetFolder), F(PageControl), kPanelClass, idStatic, 0, 0, 500, 242, kPage, 0, L"", FontKind::Normal},
+    {F(TabSheetConfirm), F(PageControl), kPanelClass, idStatic, 0, 0, 500, 242, kPage, 0, L"", FontKind::Normal},
+    {F(TabSheetProgress), F(PageControl), kPanelClass, idStatic, 0, 0, 500, 242, kPage, 0, L"", FontKind::Normal},
+    {F(TabSheetFinish), F(PageControl), kPanelClass, idStatic, 0, 0, 500, 242, kPage, 0, L"", FontKind::Normal},
+
+    // Page 1: licence
+    {F(LicenceLabel), F(TabSheetLicence), L"STATIC", idStatic, 20, 12, 460, 16, kLabel, 0, L"Lizenzvereinbarung", FontKind::Bold},
+    {F(LicenceTextLabel), F(TabSheetLicence), L"STATIC", idStatic, 20, 30, 460, 28, kLabel, 0, L"", FontKind::Normal},
+    {F(TermsAndConditionsRichEdit), F(TabSheetLicence), kRichClass, idTermsAndConditionsRichEdit, 20, 62, 460, 172, kRich, WS_EX_CLIENTEDGE, L"", FontKind::Normal},
+
+    // Page 2: setup type and components
+    {F(OptionsLabel), F(TabSheetOptions), L"STATIC", idStatic, 20, 12, 460, 16, kLabel, 0, L"Komponenten ausw\u00e4hlen", FontKind::Bold},
+    {F(OptionsTextLabel), F(TabSheetOptions), L"STATIC", idStatic, 20, 30, 460, 28, kLabel, 0, L"", FontKind::Normal},
+    {F(OptionsComboBox), F(TabSheetOptions), WC_COMBOBOXW, idOptionsComboBox, 20, 64, 300, 120, kList, 0, L"", FontKind::Normal},
+    {F(OptionListPanel), F(TabSheetOptions), kPanelClass, idStatic, 20, 94, 460, 140, kPanel, WS_EX_CLIENTEDGE, L"", FontKind::Normal},
+    {F(OptionsListView), F(OptionListPanel), WC_LISTVIEWW, idOptionsListView, 0, 0, 456, 136,
+     kChild | WS_TABSTOP | LVS_REPORT | LVS_NOCOLUMNHEADER | LVS_SINGLESEL | LVS_SHOWSELALWAYS, 0, L"", FontKind::Normal},
+
+    // Page 3: removable drive
+    {F(RemoveableLabel), F(TabSheetRemoveable), L"STATIC", idStatic, 20, 12, 460, 16, kLabel, 0, L"", FontKind::Bold},
+    {F(RemoveableInfo1Label), F(TabSheetRemoveable), L"STATIC", idStatic, 20, 30, 460, 42, kLabel, 0, L"", FontKind::Normal},
+    {F(DriveLabel), F(TabSheetRemoveable), L"STATIC", idStatic, 20, 82, 300, 14, kLabel, 0, L"Laufwerk", FontKind::Bold},
+    {F(DriveComboBox), F(TabSheetRemoveable), WC_COMBOBOXW, idDriveComboBox, 20, 98, 300, 160, kList, 0, L"", FontKind::Normal},
+    {F(RemoveableInfo2Label), F(TabSheetRemoveable), L"STATIC", idStatic, 20, 134, 460, 42, kLabel, 0, L"", FontKind::Normal},
+
+    // Page 4: program and data folders
+    {F(FolderLabel), F(TabSheetFolder), L"STATIC", idStatic, 20, 12, 460, 16, kLabel, 0, L"", FontKind::Bold},
+    {F(FolderInfo1Label), F(TabSheetFolder), L"STATIC", idStatic, 20, 30, 460, 28, kLabel, 0, L"", FontKind::Normal},
+    {F(ProgramFolderLabel), F(TabSheetFolder), L"STATIC", idStatic, 20, 64, 360, 14, kLabel, 0, L"", FontKind::Bold},
+    {F(ProgramFolderEdit), F(TabSheetFolder), WC_EDITW, idProgramFolderEdit, 20, 80, 368, 22, kChild | WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, L"", FontKind::Normal},
+    {F(SearchProgramFolderButton), F(TabSheetFolder), WC_BUTTONW, idSearchProgramFolderButton, 396, 79, 84, 24, kButton, 0, L"", FontKind::Normal},
+    {F(DataFolderLabel), F(TabSheetFolder), L"STATIC", idStatic, 20, 114, 360, 14, kLabel, 0, L"", FontKind::Bold},
+    {F(DataFolderEdit), F(TabSheetFolder), WC_EDITW, idDataFolderEdit, 20, 130, 368, 22, kChild | WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, L"", FontKind::Normal},
+    {F(SearchDataFolderButton), F(TabSheetFolder), WC_BUTTONW, idSearchDataFolderButton, 396, 129, 84, 24, kButton, 0, L"", FontKind::Normal},
+    {F(FolderInfo2Label), F(TabSheetFolder), L"STATIC", idStatic, 20, 166, 460, 42, kLabel, 0, L"", FontKind::Normal},
+
+    // Page 5: confirmation with the summary
+    {F(ConfirmLabel), F(TabSheetConfirm), L"STATIC", idStatic, 20, 12, 460, 16, kLabel, 0, L"", FontKind::Bold},
+    {F(ConfirmInfoLabel), F(TabSheetConfirm), L"STATIC", idStatic, 20, 30, 460, 28, kLabel, 0, L"", FontKind::Normal},
+    {F(SumaryPanel), F(TabSheetConfirm), kPanelClass, idStatic, 20, 64, 460, 170, kPanel, WS_EX_CLIENTEDGE, L"", FontKind::Normal},
+    {F(SumaryRichEdit), F(SumaryPanel), kRichClass, idSumaryRichEdit, 4, 4, 452, 162, kRich, 0, L"", FontKind::Normal},
+
+    // Page 6: progress
+    {F(ProgressLabel), F(TabSheetProgress), L"STATIC", idStatic, 20, 12, 460, 16, kLabel, 0, L"", FontKind::Bold},
+    {F(ProgressInfoLabel), F(TabSheetProgress), L"STATIC", idStatic, 20, 30, 460, 28, kLabel, 0, L"", FontKind::Normal},
+    {F(ProgressFile1Label), F(TabSheetProgress), L"STATIC", idStatic, 20, 80, 460, 14, kLabel, 0, L"", FontKind::Normal},
+    {F(ProgressBar), F(TabSheetProgress), PROGRESS_CLASSW, idProgressBar, 20, 98, 460, 18, kChild | PBS_SMOOTH, 0, L"", FontKind::Normal},
+    {F(ProgressFile2Label), F(TabSheetProgress), L"STATIC", idStatic, 20, 122, 460, 30, kLabel | SS_PATHELLIPSIS, 0, L"", FontKind::Normal},
+
+    // Page 7: finish
+    {F(FinishLabel), F(TabSheetFinish), L"STATIC", idStatic, 20, 12, 460, 16, kLabel, 0, L"", FontKind::Bold},
+    {F(FinishInfo1Label), F(TabSheetFinish), L"STATIC", idStatic, 20, 40, 370, 56, kLabel, 0, L"", FontKind::Normal},
+    {F(Image1), F(TabSheetFinish), L"STATIC", idStatic, 408, 36, 64, 64, kBitmap, 0, L"", FontKind::Normal},
+    {F(FinishInfo3Label), F(TabSheetFinish), L"STATIC", idStatic, 20, 112, 460, 28, kLabel, 0, L"", FontKind::Normal},
+
+    // The button row
+    {F(PanelButtons), nullptr, kPanelClass, idStatic, 0, 316, 500, 41, kPanel, 0, L"", FontKind::Normal},
+    {F(ResetFoldersButton), F(PanelButtons), WC_BUTTONW, idResetFoldersButton, 20, 8, 141, 25, kButton & ~WS_VISIBLE, 0, L"", FontKind::Normal},
+    {F(BackButton), F(PanelButtons), WC_BUTTONW, idBackButton, 228, 8, 75, 25, kButton, 0, L"< Zur\u00fcck", FontKind::Normal},
+    {F(NextButton), F(PanelButtons), WC_BUTTONW, idNextButton, 310, 8, 75, 25, kButton | BS_DEFPUSHBUTTON, 0, L"Weiter >", FontKind::Normal},
+    {F(CancelButton), F(PanelButtons), WC_BUTTONW, idCancelButton, 398, 8, 75, 25, kButton, 0, L"Abbrechen", FontKind::Normal},
+
+    // The welcome screen, laid over the form on page 0
+    {F(SetupImagePanel), nullptr, kPanelClass, idStatic, 0, 0, 164, 316, kPanel & ~WS_VISIBLE, 0, L"", FontKind::Normal},
+    {F(SetupImage), F(SetupImagePanel), L"STATIC", idStatic, 0, 0, 164, 316, kBitmap, 0, L"", FontKind::Normal},
+    {F(LanguagePanel), nullptr, kPanelClass, idStatic, 164, 0, 336, 316, kPanel & ~WS_VISIBLE, 0, L"", FontKind::Normal},
+    {F(WellcomeLabel), F(LanguagePanel), L"STATIC", idStatic, 16, 18, 304, 42, kLabel, 0, L"", FontKind::Welcome},
+    {F(WellcomeInfoLabel), F(LanguagePanel), L"STATIC", idStatic, 16, 70, 304, 44, kLabel, 0, L"", FontKind::Normal},
+    {F(SetupIconImage), F(LanguagePanel), L"STATIC", idStatic, 16, 126, 32, 32, kBitmap, 0, L"", FontKind::Normal},
+    {F(LanguageInfoLabel), F(LanguagePanel), L"STATIC", idStatic, 56, 126, 264, 32, kLabel, 0, L"", FontKind::Normal},
+    {F(LanguageLabel), F(LanguagePanel), L"STATIC", idStatic, 56, 172, 200, 14, kLabel, 0, L"Sprache", FontKind::Normal},
+    {F(LanguageComboBox), F(LanguagePanel), WC_COMBOBOXW, idLanguageComboBox, 56, 188, 220, 160, kList, 0, L"", FontKind::Normal},
+    {F(DateFormatLabel), F(LanguagePanel), L"STATIC", idStatic, 56, 222, 200, 14, kLabel, 0, L"Date format", FontKind::Normal},
+    {F(DateFormatComboBox), F(LanguagePanel), WC_COMBOBOXW, idDateFormatComboBox, 56, 238, 120, 100, kList, 0, L"", FontKind::Normal},
+
+    // Never seen: lies below the client area and carries the run's progress text.
+    {F(Panel12), nullptr, kPanelClass, idStatic, 0, 920, 500, 40, kPanel, 0, L"", FontKind::Normal},
+    {F(LabelProgress), F(Panel12), L"STATIC", idStatic, 8, 8, 300, 14, kLabel, 0, L"", FontKind::Normal},
+    {F(InstallButton), F(Panel12), WC_BUTTONW, idInstallButton, 320, 6, 100, 25, kButton, 0, L"", FontKind::Normal},
+};
+#undef F
+
+GdiObject MakeFont(const wchar_t* face, int height, int weight) {
+    LOGFONTW lf{};
+    lf.lfHeight = height;
+    lf.lfWeight = weight;
+    lf.lfCharSet = DEFAULT_CHARSET;
+    lf.lfQuality = CLEARTYPE_QUALITY;
+    wcsncpy(lf.lfFaceName, face, LF_FACESIZE - 1);
+    return GdiObject(::CreateFontIndirectW(&lf));
+}
+}  // namespace
+
+void TVQSetupForm::CreateControls() {
+    RegisterPanelClass();
+    LoadRichEdit();
+    Fonts_ = std::make_unique<Fonts>();
+    HDC screen = ::GetDC(nullptr);
+    const int dpi = ::GetDeviceCaps(screen, LOGPIXELSY);
+    ::ReleaseDC(nullptr, screen);
+    // 8 pt in the shell's dialog face; the two display fonts are 16 pixels high.
+    const int eightPoint = -::MulDiv(8, dpi, 72);
+    Fonts_->Normal = MakeFont(L"MS Shell Dlg 2", eightPoint, FW_NORMAL);
+    Fonts_->Bold = MakeFont(L"MS Shell Dlg 2", eightPoint, FW_BOLD);
+    Fonts_->Banner = MakeFont(L"Arial", -16, FW_BOLD);
+    Fonts_->Welcome = MakeFont(L"Arial Narrow", -16, FW_BOLD);
+
+    HINSTANCE instance = ::GetModuleHandleW(nullptr);
+    for (const ControlSpec& spec : kLayout) {
+        HWND parent = spec.Parent ? this->*spec.Parent : Handle_;
+        HWND control = ::CreateWindowExW(spec.ExStyle, spec.Class, spec.Caption, spec.Style, spec.Left, spec.Top,
+                                         spec.Width, spec.Height, parent,
+                                         reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.Id)), instance, nullptr);
+        this->*spec.Field = control;
+        const GdiObject& font = spec.Font == FontKind::Bold      ? Fonts_->Bold
+                                : spec.Font == FontKind::Banner  ? Fonts_->Banner
+                                : spec.Font == FontKind::Welcome ? Fonts_->Welcome
+                                                                 : Fonts_->Normal;
+        ::SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), FALSE);
+    }
+
+    const COLORREF white = RGB(255, 255, 255);
+    for (HWND w : {PanelTop, LanguagePanel, SetupImagePanel}) SetControlBackground(w, white);
+    for (HWND w : {ProgramFolderEdit, DataFolderEdit, DriveComboBox, LanguageComboBox, DateFormatComboBox})
+        SetControlBackground(w, white);
+    SetControlTextColor(LabelHotfix, RGB(192, 192, 192));
+    SetControlTextColor(LabelUpdate, RGB(192, 192, 192));
+
+    // The summary reads like part of the page: borderless, in the button face colour.
+    ::SendMessageW(SumaryRichEdit, EM_SETBKGNDCOLOR, 0, ::GetSysColor(COLOR_BTNFACE));
+    ::SendMessageW(TermsAndConditionsRichEdit, EM_SETMARGINS, EC_LEFTMARGIN, MAKELPARAM(15, 0));
+    ::SendMessageW(ProgressBar, PBM_SETRANGE32, 0, 100);
+
+    // One full-width column, check boxes, no header.
+    ListView_SetExtendedListViewStyle(OptionsListView, LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT);
+    LVCOLUMNW column{};
+    column.mask = LVCF_WIDTH;
+    RECT client{};
+    ::GetClientRect(OptionsListView, &client);
+    column.cx = client.right - ::GetSystemMetrics(SM_CXVSCROLL);
+    ListView_InsertColumn(OptionsListView, 0, &column);
+
+    ctl::ComboAdd(OptionsComboBox, L"Standardinstallation");
+    ctl::ComboAdd(OptionsComboBox, L"Benutzerdefinierte Installation");
+    ctl::ComboAdd(DateFormatComboBox, L"DD/MM/YY");
+    ctl::ComboAdd(DateFormatComboBox, L"MM/DD/YY");
+}

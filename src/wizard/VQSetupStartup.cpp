@@ -1,0 +1,193 @@
+// Start-up: what FormCreate reads and decides, the command line, the two facts taken from the
+// setup file's name, the running-instance query and the folder operations.
+#include <windows.h>
+#include <commctrl.h>
+#include <shlobj.h>
+
+#include "services/UtillityUnit.h"
+#include "texts/ErrorUnit.h"
+#include "wizard/Controls.h"
+#include "wizard/VQSetupUnit.h"
+
+#ifndef VQ_TEST_SETUP_FILE
+// Test mode pretends to run as this file, so a developer can try the file-name markers
+// without renaming the program.
+#define VQ_TEST_SETUP_FILE L"C:\\VQSetupTest\\VessasQuorinSetup-9.9.exe"
+#endif
+
+namespace {
+constexpr wchar_t kProductFolder[] = L"VessasQuorin";
+constexpr UINT kRunningQuery = WM_APP + 1;  // 0x8001
+constexpr WPARAM kRunningQueryWord = 9876;
+constexpr LPARAM kRunningQueryLong = 1234;
+
+std::wstring FileNamePart(const std::wstring& path) {
+    const size_t slash = path.find_last_of(L"\\/:");
+    return slash == std::wstring::npos ? path : path.substr(slash + 1);
+}
+}  // namespace
+
+void TVQSetupForm::FormCreate() {
+    Guarded([&] {
+        // 1
+        WriteLog(L"CurrentUserName " + Utillity::GetCurrentUserName());
+        // 2
+        LanguageParameter.clear();
+        UseRemoveable = false;
+        MakeStartMenuEntry = MakeDesktopLink = CheckUpdates = true;
+        OptionEventsEnabled = false;
+        LanguageEventsEnabled = true;
+        // 3: five component items; their captions come with the language
+        ListView_DeleteAllItems(OptionsListView);
+        for (int i = 0; i < 5; ++i) {
+            LVITEMW item{};
+            item.mask = LVIF_TEXT;
+            item.iItem = i;
+            item.pszText = const_cast<wchar_t*>(L"");
+            ListView_InsertItem(OptionsListView, &item);
+        }
+        // 4
+        DefaultProgramFolder = Utillity::GetProgramFilesFolder() + kProductFolder;
+        // 5: the parent of the all-users desktop, C:\Users\Public\Desktop -> C:\Users\Public\ .
+        std::wstring common = Utillity::AddBackslash(Utillity::GetSpecialFolder(Handle_, CSIDL_COMMON_DESKTOPDIRECTORY));
+        if (!common.empty() && common.back() == L'\\') common.pop_back();
+        const size_t lastSlash = common.rfind(L'\\');
+        PublicFolder = Utillity::AddBackslash(lastSlash == std::wstring::npos ? L"" : common.substr(0, lastSlash + 1));
+        // 6
+        OptionEventsEnabled = true;
+        ctl::SetVisible(LabelProgress, false);
+        // 7
+        const std::vector<std::wstring>& params = Args_.Params;
+        SetupFileName = Args_.ProgramPath;
+        if (!params.empty() && params[0] == L"Test") {
+            IsTestMode = true;
+            SetupFileName = VQ_TEST_SETUP_FILE;
+        } else if (params.size() == 3) {
+            LanguageParameter = params[0];
+            ProgramFolder = params[1];
+            DataFolder = params[2];
+        } else if (params.size() == 1 && UpperCase(params[0]) == L"SILENT") {
+            LanguageParameter = L"de-DE";
+            ProgramFolder = DefaultProgramFolder;
+            DataFolder = PublicFolder + kProductFolder;
+            IsSilent = true;
+        }
+        // 8
+        WriteLog(L"FileName " + SetupFileName);
+        // 9
+        FileLanguage = GetLanguage();
+        IsHotfix = GetIsHotfix();
+        // 10
+        ctl::ComboSelect(DateFormatComboBox, 0);
+        ctl::SetVisible(DateFormatComboBox, false);
+        PageIndex = pgLanguage;
+        // 11
+        FillLanguageList();
+        // 12
+        if (!LanguageParameter.empty()) {
+            SelectLanguage(LanguageParameter, L"");
+        } else {
+            const std::wstring language = GetDefaultLanguage();
+            SelectLanguage(language, L"");
+            // German speakers pick their country variant themselves.
+            if (language == L"de-DE" || language == L"de-AT" || language == L"de-CH")
+                ctl::ComboSelect(LanguageComboBox, -1);
+        }
+        // 13
+        if (ProgramFolder.empty() && DataFolder.empty()) {
+            ReadRegistry();
+            if (ProgramFolder.empty()) ProgramFolder = DefaultProgramFolder;
+            if (DataFolder.empty()) DataFolder = PublicFolder + kProductFolder;
+        }
+        // 14
+        ctl::SetVisible(LicenceLabel, !IsHotfix);
+        ctl::SetVisible(TermsAndConditionsRichEdit, !IsHotfix);
+        ctl::SetVisible(LabelHotfix, IsHotfix);
+        ctl::SetVisible(LabelUpdate, false);
+        // 15
+        ctl::SetText(Handle_, L"VESSA'S QUORIN 9.9");
+        // 16
+        FillDriveList();
+        // 17
+        if (!LanguageParameter.empty()) {
+            static const wchar_t* const kCodes[] = {L"DE-DE", L"DE-AT", L"DE-CH", L"EN-US", L"FR-FR", L"ES-ES"};
+            const std::wstring upper = UpperCase(LanguageParameter);
+            for (int i = 0; i < 6; ++i)
+                if (upper == kCodes[i]) { ctl::ComboSelect(LanguageComboBox, i); break; }
+            if (IsSilent) {
+                TimerInstallEnabled = true;
+                ::SetTimer(Handle_, 1, 10, nullptr);
+                PageIndex = pgProgress;
+            }
+        }
+        // 18
+        ShowPage();
+    });
+}
+
+int TVQSetupForm::GetLanguage() {
+    WriteLog(L"GetLanguage");
+    const std::wstring name = UpperCase(FileNamePart(SetupFileName));
+    int result = 0;
+    if (name.find(L"-DE.") != std::wstring::npos) result = 1;
+    if (name.find(L"-EN.") != std::wstring::npos) result = 2;
+    if (name.find(L"-FR.") != std::wstring::npos) result = 3;
+    if (name.find(L"-ES.") != std::wstring::npos) result = 4;
+    return result;
+}
+
+bool TVQSetupForm::GetIsHotfix() {
+    WriteLog(L"GetIsHotfix");
+    return UpperCase(FileNamePart(SetupFileName)).find(L"HF") != std::wstring::npos;
+}
+
+bool TVQSetupForm::IsRunning() {
+    bool running = false;
+    auto inspect = [&](HWND window) {
+        wchar_t caption[256] = {};
+        ::GetWindowTextW(window, caption, 256);
+        const std::wstring upper = UpperCase(caption);
+        WriteLog(L"Running(0):" + upper + L"  h=" + std::to_wstring(reinterpret_cast<UINT_PTR>(window)));
+        if (upper.find(L"VESSA") == std::wstring::npos || upper.find(L"QUORIN") == std::wstring::npos) return;
+        // A hung window must not hang the setup with it: it counts as not answering.
+        DWORD_PTR reply = 0;
+        if (::SendMessageTimeoutW(window, kRunningQuery, kRunningQueryWord, kRunningQueryLong,
+                                  SMTO_ABORTIFHUNG | SMTO_NORMAL, 5000, &reply) &&
+            reply == static_cast<DWORD_PTR>(kRunningQueryLong))
+            running = true;
+    };
+    for (HWND w = Handle_; w; w = ::GetWindow(w, GW_HWNDNEXT)) inspect(w);
+    for (HWND w = Handle_; w; w = ::GetWindow(w, GW_HWNDPREV)) inspect(w);
+    return running;
+}
+
+std::wstring TVQSetupForm::GetProgramFolder(bool withBin) const {
+    std::wstring base = Utillity::AddBackslash(UseRemoveable ? RemoveableProgramFolder : ProgramFolder);
+    // A folder chosen inside an earlier installation's Bin folder means that installation's folder.
+    const size_t bin = base.find(L"Bin");
+    if (base.size() > 3 && bin != std::wstring::npos && bin > 0) base = Utillity::AddBackslash(base.substr(0, bin));
+    return withBin ? base + L"Bin\\" : base;
+}
+
+std::wstring TVQSetupForm::GetDataFolder() const {
+    return Utillity::AddBackslash(UseRemoveable ? RemoveableDataFolder : DataFolder);
+}
+
+std::wstring TVQSetupForm::GetUninstallFolder() const {
+    return Utillity::AddBackslash(UseRemoveable ? RemoveableProgramFolder : ProgramFolder);
+}
+
+std::wstring TVQSetupForm::GetDesktopFolder() const { return Utillity::GetSpecialFolder(Handle_, CSIDL_DESKTOP); }
+
+std::wstring TVQSetupForm::GetCommonDesktopFolder() const {
+    return Utillity::GetSpecialFolder(Handle_, CSIDL_COMMON_DESKTOPDIRECTORY);
+}
+
+std::wstring TVQSetupForm::GetStartMenuFolder() const {
+    return Utillity::GetSpecialFolder(Handle_, CSIDL_PROGRAMS) + L"Vessas Quorin\\";
+}
+
+wchar_t TVQSetupForm::FirstLetter(const std::wstring& text) {
+    if (text.empty()) return L'\0';
+    return UpperCase(text.substr(0, 1))[0];
+}

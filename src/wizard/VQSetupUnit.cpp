@@ -1,0 +1,228 @@
+// The form's window: creation, message dispatch, colours and fonts, closing, the input lock.
+#include "wizard/VQSetupUnit.h"
+#include "wizard/FormResources.h"
+
+#include <windows.h>
+#include <commctrl.h>
+#include <richedit.h>
+#include <shellapi.h>
+
+#include <unordered_map>
+
+#include "services/Handles.h"
+#include "services/UtillityUnit.h"
+#include "engine/InstallUnit.h"
+#include "texts/ErrorUnit.h"
+#include "wizard/Controls.h"
+
+namespace {
+constexpr wchar_t kFormClass[] = L"TVQSetupForm";
+constexpr UINT_PTR kTimerInstallId = 1;
+
+void RegisterFormClass() {
+    static bool registered = false;
+    if (registered) return;
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof(wc);
+    wc.lpfnWndProc = &DefWindowProcW;  // replaced per instance in the constructor
+    wc.hInstance = ::GetModuleHandleW(nullptr);
+    wc.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    wc.hIcon = ::LoadIconW(wc.hInstance, L"MAINICON");
+    wc.hIconSm = static_cast<HICON>(::LoadImageW(wc.hInstance, L"MAINICON", IMAGE_ICON, 16, 16, 0));
+    wc.lpszClassName = kFormClass;
+    ::RegisterClassExW(&wc);
+    registered = true;
+}
+}  // namespace
+
+struct TVQSetupForm::Colors {
+    std::unordered_map<HWND, COLORREF> Background;
+    std::unordered_map<HWND, COLORREF> Text;
+    std::unordered_map<COLORREF, GdiObject> Brushes;
+    HBRUSH BrushOf(COLORREF color) {
+        auto& brush = Brushes[color];
+        if (!brush) brush.reset(::CreateSolidBrush(color));
+        return static_cast<HBRUSH>(brush.get());
+    }
+};
+
+StartupArgs StartupArgs::FromProcess() {
+    StartupArgs args;
+    int count = 0;
+    LPWSTR* argv = ::CommandLineToArgvW(::GetCommandLineW(), &count);
+    for (int i = 1; i < count; ++i) args.Params.emplace_back(argv[i]);
+    ::LocalFree(argv);
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD n = ::GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        if (n < path.size()) { path.resize(n); break; }
+        path.resize(path.size() * 2);
+    }
+    args.ProgramPath = path;
+    return args;
+}
+
+TVQSetupForm::TVQSetupForm(StartupArgs args) : Args_(std::move(args)), Colors_(std::make_unique<Colors>()) {
+    INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_STANDARD_CLASSES | ICC_LISTVIEW_CLASSES | ICC_PROGRESS_CLASS |
+                                              ICC_TAB_CLASSES};
+    ::InitCommonControlsEx(&icc);
+    RegisterFormClass();
+    // Tool-window frame: a caption bar with only the close box.
+    const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
+    const DWORD exStyle = WS_EX_TOOLWINDOW | WS_EX_CONTROLPARENT | WS_EX_APPWINDOW;
+    Handle_ = ::CreateWindowExW(exStyle, kFormClass, L"", style, 0, 0, 500, 400, nullptr, nullptr,
+                                ::GetModuleHandleW(nullptr), nullptr);
+    ::SetWindowLongPtrW(Handle_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    ::SetWindowLongPtrW(Handle_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&TVQSetupForm::WindowProc));
+    CreateControls();
+    FormCreate();
+}
+
+TVQSetupForm::~TVQSetupForm() {
+    if (Handle_) {
+        ::SetWindowLongPtrW(Handle_, GWLP_USERDATA, 0);
+        ::DestroyWindow(Handle_);
+    }
+}
+
+void TVQSetupForm::Show() {
+    if (!Handle_) return;
+    // Centred on the screen, with the client height the layout was made for.
+    RECT frame{0, 0, 500, 357};
+    ::AdjustWindowRectEx(&frame, static_cast<DWORD>(::GetWindowLongPtrW(Handle_, GWL_STYLE)), FALSE,
+                         static_cast<DWORD>(::GetWindowLongPtrW(Handle_, GWL_EXSTYLE)));
+    const int width = frame.right - frame.left, height = frame.bottom - frame.top;
+    ::SetWindowPos(Handle_, nullptr, (::GetSystemMetrics(SM_CXSCREEN) - width) / 2,
+                   (::GetSystemMetrics(SM_CYSCREEN) - height) / 2, width, height, SWP_NOZORDER);
+    ::ShowWindow(Handle_, SW_SHOW);
+    ::UpdateWindow(Handle_);
+}
+
+bool TVQSetupForm::Close() {
+    if (!Handle_) return true;
+    ::SendMessageW(Handle_, WM_CLOSE, 0, 0);
+    return Handle_ == nullptr;
+}
+
+HWND TVQSetupForm::TabSheet(int page) const {
+    const HWND sheets[pgCount] = {TabSheetLanguage, TabSheetLicence, TabSheetOptions, TabSheetRemoveable,
+                                  TabSheetFolder,   TabSheetConfirm, TabSheetProgress, TabSheetFinish};
+    return page >= 0 && page < pgCount ? sheets[page] : nullptr;
+}
+
+void TVQSetupForm::ProcessMessages() {
+    MSG msg;
+    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.message == WM_QUIT) {  // leave it for the main loop
+            ::PostQuitMessage(static_cast<int>(msg.wParam));
+            break;
+        }
+        ::TranslateMessage(&msg);
+        ::DispatchMessageW(&msg);
+    }
+}
+
+void TVQSetupForm::WriteLog(const std::wstring& text) { Utillity::AppendLogLine(LogFileName, text); }
+
+void TVQSetupForm::SetControlBackground(HWND control, COLORREF color) {
+    Colors_->Background[control] = color;
+    ::InvalidateRect(control, nullptr, TRUE);
+}
+void TVQSetupForm::SetControlTextColor(HWND control, COLORREF color) { Colors_->Text[control] = color; }
+
+HBRUSH TVQSetupForm::OnControlColor(HDC dc, HWND control) {
+    // A control takes its own colour, or else the colour of the panel it lies on.
+    COLORREF background = ::GetSysColor(COLOR_BTNFACE);
+    for (HWND w = control; w && w != Handle_; w = ::GetParent(w)) {
+        auto it = Colors_->Background.find(w);
+        if (it != Colors_->Background.end()) { background = it->second; break; }
+    }
+    auto text = Colors_->Text.find(control);
+    ::SetTextColor(dc, text != Colors_->Text.end() ? text->second : ::GetSysColor(COLOR_WINDOWTEXT));
+    ::SetBkColor(dc, background);
+    return Colors_->BrushOf(background);
+}
+
+void TVQSetupForm::EnableInputs(bool enabled) {
+    Guarded([&] {
+        const COLORREF color = enabled ? RGB(255, 255, 255) : ::GetSysColor(COLOR_BTNFACE);
+        for (HWND w : {ProgramFolderEdit, DataFolderEdit, DriveComboBox, LanguageComboBox, DateFormatComboBox}) {
+            ctl::SetEnabled(w, enabled);
+            SetControlBackground(w, color);
+        }
+        ctl::SetEnabled(TermsAndConditionsRichEdit, enabled);
+        ::SendMessageW(TermsAndConditionsRichEdit, EM_SETBKGNDCOLOR, 0, color);
+        for (HWND w : {DateFormatLabel, DriveLabel, ProgramFolderLabel, DataFolderLabel, SearchProgramFolderButton,
+                       SearchDataFolderButton, CancelButton, InstallButton, LanguageLabel, LicenceLabel})
+            ctl::SetEnabled(w, enabled);
+        ::RedrawWindow(Handle_, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+        ProcessMessages();
+    });
+}
+
+LRESULT CALLBACK TVQSetupForm::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    auto* form = reinterpret_cast<TVQSetupForm*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
+    if (!form) return ::DefWindowProcW(window, message, wParam, lParam);
+    return form->HandleMessage(message, wParam, lParam);
+}
+
+LRESULT TVQSetupForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_COMMAND:
+            OnCommand(LOWORD(wParam), HIWORD(wParam));
+            return 0;
+        case WM_CTLCOLORSTATIC:
+        case WM_CTLCOLOREDIT:
+        case WM_CTLCOLORLISTBOX:
+        case WM_CTLCOLORBTN:
+            return reinterpret_cast<LRESULT>(OnControlColor(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam)));
+        case WM_TIMER:
+            if (wParam == kTimerInstallId) TimerInstallTimer();
+            return 0;
+        case WM_CLOSE:
+            if (FormCloseQuery()) ::DestroyWindow(Handle_);
+            return 0;
+        case WM_DESTROY: {
+            Handle_ = nullptr;
+            if (QuitOnClose) ::PostQuitMessage(0);
+            return 0;
+        }
+    }
+    return ::DefWindowProcW(Handle_, message, wParam, lParam);
+}
+
+void TVQSetupForm::OnCommand(int id, int code) {
+    switch (id) {
+        case idNextButton: if (code == BN_CLICKED) NextButtonClick(); break;
+        case idBackButton: if (code == BN_CLICKED) BackButtonClick(); break;
+        case idCancelButton: if (code == BN_CLICKED) CancelButtonClick(); break;
+        case idLanguageComboBox:
+        case idDateFormatComboBox: if (code == CBN_SELCHANGE) LanguageComboBoxChange(); break;
+        default: break;
+    }
+}
+
+// ---- Wizard operations whose pages come later: each does the least that keeps the setup running.
+
+void TVQSetupForm::TimerInstallTimer() {
+    ::KillTimer(Handle_, kTimerInstallId);
+    TimerInstallEnabled = false;
+    RunInstallation(*this);
+    Close();
+}
+
+void TVQSetupForm::NextButtonClick() {}
+void TVQSetupForm::BackButtonClick() {}
+void TVQSetupForm::CancelButtonClick() { Close(); }
+bool TVQSetupForm::FormCloseQuery() { return CanCloseSetup(); }
+bool TVQSetupForm::CanCloseSetup() { return true; }
+void TVQSetupForm::LanguageComboBoxChange() {}
+void TVQSetupForm::ShowPage() {
+    for (int page = 0; page < pgCount; ++page) ctl::SetVisible(TabSheet(page), page == PageIndex);
+}
+void TVQSetupForm::SelectLanguage(const std::wstring&, const std::wstring&) {}
+std::wstring TVQSetupForm::GetDefaultLanguage() { return L"en-US"; }
+void TVQSetupForm::FillLanguageList() {}
+void TVQSetupForm::ReadRegistry() {}
+void TVQSetupForm::FillDriveList() {}

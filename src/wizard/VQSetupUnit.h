@@ -1,0 +1,153 @@
+#pragma once
+// TVQSetupForm: the setup's one window. It carries the user's choices (read by the install run),
+// the start-up decisions, the eight wizard pages and their handlers.
+#include <windows.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "engine/InstallHost.h"
+
+// What the program was started with: its own path and the parameters after it.
+struct StartupArgs {
+    std::wstring ProgramPath;
+    std::vector<std::wstring> Params;
+    static StartupArgs FromProcess();
+};
+
+// The object each LanguageComboBox entry carries: the entry's locale code.
+class TString {
+public:
+    explicit TString(std::wstring value) : Value(std::move(value)) {}
+    const std::wstring Value;
+};
+
+// Control identifiers; handlers are dispatched by them.
+enum ControlId : int {
+    idNone = 0,
+    idBackButton = 1001, idNextButton, idCancelButton, idResetFoldersButton, idInstallButton,
+    idLanguageComboBox, idDateFormatComboBox, idOptionsComboBox, idOptionsListView, idDriveComboBox,
+    idProgramFolderEdit, idDataFolderEdit, idSearchProgramFolderButton, idSearchDataFolderButton,
+    idTermsAndConditionsRichEdit, idSumaryRichEdit, idProgressBar,
+    idStatic = 1100,
+};
+
+// Page numbers as the wizard counts them.
+enum Page : int {
+    pgLanguage = 0, pgLicence, pgOptions, pgRemoveable, pgFolder, pgConfirm, pgProgress, pgFinish, pgCount
+};
+
+class TVQSetupForm final : public InstallHost {
+public:
+    // Creates the window hidden and runs FormCreate; Show() makes it visible.
+    explicit TVQSetupForm(StartupArgs args);
+    ~TVQSetupForm() override;
+    TVQSetupForm(const TVQSetupForm&) = delete;
+    TVQSetupForm& operator=(const TVQSetupForm&) = delete;
+
+    HWND Handle() const { return Handle_; }
+    void Show();
+    // Asks the form to close, as Cancel and the close box do; true when it closed.
+    bool Close();
+    bool Closed() const { return Handle_ == nullptr; }
+    // The program body ends the message loop when the form closes; in-process tests do not.
+    bool QuitOnClose = false;
+
+    // ---- Form state
+    int PageIndex = 0;
+    std::wstring SetupFileName;
+    bool IsTestMode = false;
+    bool IsSilent = false;
+    int FileLanguage = 0;
+    bool IsHotfix = false;
+    bool MakeStartMenuEntry = true;
+    bool MakeDesktopLink = true;
+    bool CheckUpdates = true;
+    bool UseRemoveable = false;
+    std::wstring DefaultProgramFolder;
+    std::wstring PublicFolder;
+    std::wstring ProgramFolder;
+    std::wstring DataFolder;
+    std::wstring RemoveableProgramFolder;
+    std::wstring RemoveableDataFolder;
+    std::wstring DriveLetters;
+    bool LanguageEventsEnabled = true;
+    bool OptionEventsEnabled = false;
+    std::wstring LanguageParameter;
+    bool TimerInstallEnabled = false;
+
+    // ---- Operations offered to the other parts
+    bool IsRunning() override;
+    int GetLanguage();
+    bool GetIsHotfix() override;
+    std::wstring GetProgramFolder(bool withBin) const override;
+    std::wstring GetDataFolder() const override;
+    std::wstring GetUninstallFolder() const override;
+    std::wstring GetDesktopFolder() const override;
+    std::wstring GetCommonDesktopFolder() const override;
+    std::wstring GetStartMenuFolder() const override;
+    void EnableInputs(bool enabled) override;
+    static wchar_t FirstLetter(const std::wstring& text);
+    void WriteLog(const std::wstring& text) override;
+
+    // ---- Handlers
+    void FormCreate();
+    void TimerInstallTimer();
+    void NextButtonClick();
+    void BackButtonClick();
+    void CancelButtonClick();
+    bool FormCloseQuery();
+    bool CanCloseSetup();
+    void LanguageComboBoxChange();
+
+    // ---- Wizard operations filled in by the pages
+    void ShowPage();
+    void SelectLanguage(const std::wstring& code, const std::wstring& dateFormat);
+    std::wstring GetDefaultLanguage();
+    void FillLanguageList();
+    void ReadRegistry();
+    void FillDriveList();
+
+    // ---- Controls, by role and type
+    HWND PanelTop{}, ImageTop{}, LabelHotfix{}, LabelUpdate{}, Image2{}, BorderTopImage{}, Image3{};
+    HWND PageControl{};
+    HWND TabSheetLanguage{}, TabSheetLicence{}, TabSheetOptions{}, TabSheetRemoveable{}, TabSheetFolder{},
+        TabSheetConfirm{}, TabSheetProgress{}, TabSheetFinish{};
+    HWND PanelButtons{}, BackButton{}, NextButton{}, CancelButton{}, ResetFoldersButton{};
+    HWND SetupImagePanel{}, SetupImage{};
+    HWND LanguagePanel{}, WellcomeLabel{}, WellcomeInfoLabel{}, SetupIconImage{}, LanguageInfoLabel{},
+        LanguageLabel{}, LanguageComboBox{}, DateFormatLabel{}, DateFormatComboBox{};
+    HWND LicenceLabel{}, LicenceTextLabel{}, TermsAndConditionsRichEdit{};
+    HWND OptionsLabel{}, OptionsTextLabel{}, OptionsComboBox{}, OptionListPanel{}, OptionsListView{};
+    HWND RemoveableLabel{}, RemoveableInfo1Label{}, DriveLabel{}, DriveComboBox{}, RemoveableInfo2Label{};
+    HWND FolderLabel{}, FolderInfo1Label{}, ProgramFolderLabel{}, ProgramFolderEdit{}, SearchProgramFolderButton{},
+        DataFolderLabel{}, DataFolderEdit{}, SearchDataFolderButton{}, FolderInfo2Label{};
+    HWND ConfirmLabel{}, ConfirmInfoLabel{}, SumaryPanel{}, SumaryRichEdit{};
+    HWND ProgressLabel{}, ProgressInfoLabel{}, ProgressFile1Label{}, ProgressBar{}, ProgressFile2Label{};
+    HWND FinishLabel{}, FinishInfo1Label{}, Image1{}, FinishInfo3Label{};
+    HWND HidePanel{}, Panel12{}, LabelProgress{}, InstallButton{};
+
+    HWND TabSheet(int page) const;
+
+    // Lets pending window messages run, so the form repaints during long work.
+    static void ProcessMessages();
+
+private:
+    friend struct FormLayout;
+    static LRESULT CALLBACK WindowProc(HWND, UINT, WPARAM, LPARAM);
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    void OnCommand(int id, int code);
+    HBRUSH OnControlColor(HDC dc, HWND control);
+    void CreateControls();
+    void SetControlBackground(HWND control, COLORREF color);
+    void SetControlTextColor(HWND control, COLORREF color);
+
+    StartupArgs Args_;
+    HWND Handle_ = nullptr;
+    std::vector<std::unique_ptr<TString>> LanguageCodes_;
+    struct Fonts;
+    std::unique_ptr<Fonts> Fonts_;
+    struct Colors;
+    std::unique_ptr<Colors> Colors_;
+};

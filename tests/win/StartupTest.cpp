@@ -1,0 +1,230 @@
+// The form's start-up: command line, file-name markers, default folders, the start-up log lines,
+// the folder operations and the running-instance query. The form is created hidden in-process.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "TestSupport.h"
+#include "services/Handles.h"
+#include "texts/ErrorUnit.h"
+#include "wizard/Controls.h"
+#include "wizard/VQSetupUnit.h"
+
+using namespace testsupport;
+
+namespace {
+const std::wstring kSetup = L"C:\\Downloads\\VQSetup.exe";
+
+std::unique_ptr<TVQSetupForm> MakeForm(std::vector<std::wstring> params, std::wstring path = kSetup) {
+    return std::make_unique<TVQSetupForm>(StartupArgs{std::move(path), std::move(params)});
+}
+}  // namespace
+
+TEST(CommandLine, Table) {
+    const std::wstring defaultProgram = L"C:\\Program Files\\VessasQuorin";
+    const std::wstring defaultData = L"C:\\users\\Public\\VessasQuorin";
+    struct Case {
+        std::vector<std::wstring> params;
+        bool test, silent;
+        std::wstring language, program, data;
+    };
+    const Case cases[] = {
+        {{}, false, false, L"", defaultProgram, defaultData},
+        {{L"Test"}, true, false, L"", defaultProgram, defaultData},
+        {{L"Test", L"en-US", L"D:\\A", L"D:\\B"}, true, false, L"", defaultProgram, defaultData},
+        {{L"test"}, false, false, L"", defaultProgram, defaultData},
+        {{L"en-US", L"D:\\Apps\\VQ", L"D:\\VQData"}, false, false, L"en-US", L"D:\\Apps\\VQ", L"D:\\VQData"},
+        {{L"silent"}, false, true, L"de-DE", defaultProgram, defaultData},
+        {{L"SILENT"}, false, true, L"de-DE", defaultProgram, defaultData},
+        {{L"SiLeNt"}, false, true, L"de-DE", defaultProgram, defaultData},
+        {{L"silent", L"x"}, false, false, L"", defaultProgram, defaultData},
+        {{L"a", L"b"}, false, false, L"", defaultProgram, defaultData},
+        {{L"a", L"b", L"c", L"d"}, false, false, L"", defaultProgram, defaultData},
+    };
+    for (const Case& c : cases) {
+        std::wstring joined;
+        for (const auto& p : c.params) joined += p + L" ";
+        SCOPED_TRACE(std::string(joined.begin(), joined.end()));
+        auto form = MakeForm(c.params);
+        EXPECT_EQ(form->IsTestMode, c.test);
+        EXPECT_EQ(form->IsSilent, c.silent);
+        EXPECT_EQ(form->LanguageParameter, c.language);
+        EXPECT_EQ(form->ProgramFolder, c.program);
+        EXPECT_EQ(form->DataFolder, c.data);
+        EXPECT_EQ(form->SetupFileName, c.test ? std::wstring(L"C:\\VQSetupTest\\VessasQuorinSetup-9.9.exe") : kSetup);
+        EXPECT_EQ(form->PageIndex, c.silent ? 6 : 0);
+        EXPECT_EQ(form->TimerInstallEnabled, c.silent);
+        EXPECT_EQ(ctl::GetText(form->Handle()), L"VESSA'S QUORIN 9.9");
+    }
+}
+
+TEST(FileNameMarkers, LanguageAndHotfix) {
+    const struct { const wchar_t* path; int language; bool hotfix; } cases[] = {
+        {L"C:\\x\\VQSetup.exe", 0, false},
+        {L"C:\\x\\VESSASQUORINSETUP-9.9-FR.EXE", 3, false},
+        {L"C:\\x\\vqsetup-de.exe", 1, false},
+        {L"C:\\x\\VQSetup-EN.exe", 2, false},
+        {L"C:\\x\\VQSetup-ES.exe", 4, false},
+        {L"C:\\x\\VQSetup-DE.-ES.exe", 4, false},   // the later test overrides the earlier
+        {L"C:\\x\\VQSetup-ES.-DE.exe", 4, false},
+        {L"C:\\x\\VQSetup-DE.exe.-EN.x", 2, false},
+        {L"C:\\x\\VQSetupDE.exe", 0, false},
+        {L"C:\\x\\VQSetup_hf20220909.exe", 0, true},
+        {L"C:\\x\\VQHotFixSetup-FR.exe", 3, false},  // "HotFix": no "HF" next to each other
+        {L"C:\\HF\\VQSetup.exe", 0, false},          // the folder does not count
+        {L"C:\\x\\vqsetup-hf-fr.exe", 3, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.path, c.path + wcslen(c.path)));
+        auto form = MakeForm({}, c.path);
+        EXPECT_EQ(form->FileLanguage, c.language);
+        EXPECT_EQ(form->IsHotfix, c.hotfix);
+    }
+}
+
+TEST(FormCreate, DefaultsAndStartUpLogLines) {
+    const size_t before = LogLines().size();
+    auto form = MakeForm({});
+    EXPECT_EQ(form->DefaultProgramFolder, L"C:\\Program Files\\VessasQuorin");
+    EXPECT_EQ(form->PublicFolder, L"C:\\users\\Public\\");
+    EXPECT_TRUE(form->MakeStartMenuEntry && form->MakeDesktopLink && form->CheckUpdates);
+    EXPECT_FALSE(form->UseRemoveable);
+    EXPECT_TRUE(form->OptionEventsEnabled);
+    EXPECT_TRUE(form->LanguageEventsEnabled);
+    EXPECT_EQ(ListView_GetItemCount(form->OptionsListView), 5);
+    EXPECT_FALSE(ctl::IsShown(form->LabelHotfix));
+    EXPECT_FALSE(ctl::IsShown(form->LabelUpdate));
+    EXPECT_FALSE(ctl::IsShown(form->LabelProgress));
+    EXPECT_EQ(ListView_GetItemCount(form->OptionsListView), 5);
+
+    std::vector<std::string> lines = LogLines();
+    lines.erase(lines.begin(), lines.begin() + static_cast<long>(before));
+    std::vector<std::string> texts;
+    for (const auto& l : lines) texts.push_back(LogText(l));
+    ASSERT_GE(texts.size(), 4u);
+    const std::wstring user = Utillity::GetCurrentUserName();
+    EXPECT_EQ(texts[0], "CurrentUserName " + std::string(user.begin(), user.end()));
+    EXPECT_EQ(texts[1], "FileName C:\\Downloads\\VQSetup.exe");
+    EXPECT_EQ(texts[2], "GetLanguage");
+    EXPECT_EQ(texts[3], "GetIsHotfix");
+}
+
+TEST(FormCreate, HotfixShowsTheHotfixLabelAndHidesTheLicence) {
+    auto form = MakeForm({}, L"C:\\x\\VQSetupHF.exe");
+    EXPECT_TRUE(ctl::IsShown(form->LabelHotfix));
+    EXPECT_FALSE(ctl::IsShown(form->LicenceLabel));
+    EXPECT_FALSE(ctl::IsShown(form->TermsAndConditionsRichEdit));
+}
+
+TEST(FolderOperations, BinRuleAndRemovableChoice) {
+    auto form = MakeForm({});
+    const struct { const wchar_t* folder; const wchar_t* without; } cases[] = {
+        {L"C:\\Program Files\\VessasQuorin\\Bin", L"C:\\Program Files\\VessasQuorin\\"},
+        {L"C:\\Program Files\\VessasQuorin\\Bin\\", L"C:\\Program Files\\VessasQuorin\\"},
+        {L"C:\\Bindings\\VQ", L"C:\\"},
+        {L"Bin\\X", L"Bin\\X\\"},
+        {L"C:\\bin\\VQ", L"C:\\bin\\VQ\\"},  // case-sensitive
+        {L"Bin", L"Bin\\"},                  // not longer than three characters
+        {L"D:\\VQ", L"D:\\VQ\\"},
+    };
+    for (const auto& c : cases) {
+        form->ProgramFolder = c.folder;
+        EXPECT_EQ(form->GetProgramFolder(false), c.without) << c.folder;
+        EXPECT_EQ(form->GetProgramFolder(true), std::wstring(c.without) + L"Bin\\") << c.folder;
+        EXPECT_EQ(form->GetUninstallFolder(), Utillity::AddBackslash(c.folder));
+    }
+    form->ProgramFolder = L"C:\\P";
+    form->DataFolder = L"C:\\D";
+    form->RemoveableProgramFolder = L"E:\\VessasQuorin\\Prog";
+    form->RemoveableDataFolder = L"E:\\VessasQuorin\\Data";
+    EXPECT_EQ(form->GetDataFolder(), L"C:\\D\\");
+    form->UseRemoveable = true;
+    EXPECT_EQ(form->GetProgramFolder(true), L"E:\\VessasQuorin\\Prog\\Bin\\");
+    EXPECT_EQ(form->GetDataFolder(), L"E:\\VessasQuorin\\Data\\");
+    EXPECT_EQ(form->GetUninstallFolder(), L"E:\\VessasQuorin\\Prog\\");
+    EXPECT_EQ(form->GetStartMenuFolder().substr(form->GetStartMenuFolder().size() - 14), L"Vessas Quorin\\");
+    EXPECT_EQ(UpperCase(form->GetCommonDesktopFolder()), L"C:\\USERS\\PUBLIC\\DESKTOP\\");
+
+    EXPECT_EQ(TVQSetupForm::FirstLetter(L"e:\\x"), L'E');
+    EXPECT_EQ(TVQSetupForm::FirstLetter(L""), L'\0');
+}
+
+namespace {
+// Starts the stand-in application and waits until its window answers.
+class StandIn {
+public:
+    StandIn() {
+        wchar_t self[MAX_PATH] = {};
+        ::GetModuleFileNameW(nullptr, self, MAX_PATH);
+        std::wstring exe = self;
+        exe = exe.substr(0, exe.find_last_of(L'\\') + 1) + L"VessasQuorin.Exe";
+        std::wstring command = L"\"" + exe + L"\" 60";
+        STARTUPINFOW si{};
+        si.cb = sizeof(si);
+        PROCESS_INFORMATION pi{};
+        if (::CreateProcessW(exe.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
+            process_.reset(pi.hProcess);
+            ::CloseHandle(pi.hThread);
+            ::WaitForInputIdle(pi.hProcess, 10000);
+            for (int i = 0; i < 200 && !Window(); ++i) ::Sleep(50);
+        }
+    }
+    ~StandIn() {
+        if (HWND w = Window()) ::PostMessageW(w, WM_CLOSE, 0, 0);
+        if (process_ && ::WaitForSingleObject(process_.get(), 5000) != WAIT_OBJECT_0) ::TerminateProcess(process_.get(), 1);
+    }
+    HWND Window() const { return ::FindWindowW(L"TVessasQuorinMain", nullptr); }
+
+private:
+    KernelHandle process_;
+};
+
+std::vector<std::string> NewLogTexts(size_t before) {
+    std::vector<std::string> texts;
+    const auto lines = LogLines();
+    for (size_t i = before; i < lines.size(); ++i) texts.push_back(LogText(lines[i]));
+    return texts;
+}
+}  // namespace
+
+TEST(IsRunning, AsksEveryProductWindowAndLogsEachWindow) {
+    auto form = MakeForm({});
+    size_t before = LogLines().size();
+    // The setup's own caption names the product too; it must not answer.
+    EXPECT_FALSE(form->IsRunning());
+    auto texts = NewLogTexts(before);
+    const std::string own = "Running(0):VESSA'S QUORIN 9.9  h=" + std::to_string(reinterpret_cast<UINT_PTR>(form->Handle()));
+    EXPECT_EQ(std::count(texts.begin(), texts.end(), own), 2) << "visited once in each direction";
+    for (const auto& t : texts) EXPECT_EQ(t.rfind("Running(0):", 0), 0u) << t;
+
+    StandIn app;
+    ASSERT_NE(app.Window(), nullptr) << "stand-in application did not start";
+    before = LogLines().size();
+    EXPECT_TRUE(form->IsRunning());
+    texts = NewLogTexts(before);
+    const std::string standIn = "Running(0):VESSA'S QUORIN 9.9  h=" + std::to_string(reinterpret_cast<UINT_PTR>(app.Window()));
+    EXPECT_EQ(std::count(texts.begin(), texts.end(), standIn), 1) << [&] {
+        std::string all;
+        for (const auto& t : texts) all += t + "\n";
+        return standIn + " not in\n" + all;
+    }();
+}
+
+TEST(FormCreate, FailingStepIsReportedAndEndsFormCreate) {
+    // Without the program-files key FormCreate stops at step 4: reported once, nothing after it done.
+    RegKey root;
+    ::RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\VQTest\\EmptyMachine", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                      root.put(), nullptr);
+    ::RegOverridePredefKey(HKEY_LOCAL_MACHINE, root.get());
+    DialogRecorder dialogs;
+    auto form = MakeForm({L"silent"});
+    ::RegOverridePredefKey(HKEY_LOCAL_MACHINE, nullptr);
+    ::RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\VQTest");
+
+    ASSERT_EQ(dialogs.Dialogs().size(), 1u);
+    EXPECT_EQ(dialogs.Dialogs()[0].Message, L"Cannot open \\Software\\Microsoft\\Windows\\CurrentVersion\r\n");
+    EXPECT_TRUE(form->PublicFolder.empty());
+    EXPECT_FALSE(form->IsSilent);
+    EXPECT_TRUE(form->ProgramFolder.empty());
+    EXPECT_EQ(ctl::GetText(form->Handle()), L"");
+}

@@ -1,0 +1,255 @@
+// Utillity's path, file, folder and log operations, and the error report, against the real
+// Windows APIs of the test prefix.
+#include <gtest/gtest.h>
+#include <shlobj.h>
+
+#include "TestSupport.h"
+#include "services/Handles.h"
+#include "services/UtillityUnit.h"
+#include "texts/ErrorUnit.h"
+#include "texts/LanguageUnit.h"
+
+using namespace testsupport;
+
+TEST(AddBackslash, Cases) {
+    const struct { const wchar_t* in; const wchar_t* out; } cases[] = {
+        {L"", L""}, {L"C:\\Data", L"C:\\Data\\"}, {L"C:\\Data\\", L"C:\\Data\\"}, {L"C:", L"C:\\"}, {L"\\", L"\\"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(Utillity::AddBackslash(c.in), c.out) << c.in;
+}
+
+TEST(MakeFolderPath, CreatesEveryMissingFolderAndStopsAtTheFirstFailure) {
+    ScratchFolder scratch(L"mkpath");
+    const std::wstring a = scratch.Path() + L"A", ab = a + L"\\B";
+    ASSERT_TRUE(Utillity::MakeFolderPath(ab));
+    EXPECT_TRUE(Utillity::DirExists(a));
+    EXPECT_TRUE(Utillity::DirExists(ab));
+
+    // Existing parents are kept; only the missing part is made.
+    EXPECT_TRUE(Utillity::MakeFolderPath(ab + L"\\C\\"));
+    EXPECT_TRUE(Utillity::DirExists(ab + L"\\C"));
+
+    EXPECT_TRUE(Utillity::MakeFolderPath(L"C:\\"));
+    EXPECT_TRUE(Utillity::MakeFolderPath(L""));
+
+    // A file where a folder should be: false, and nothing below it is tried.
+    const std::wstring blocker = scratch.Path() + L"File";
+    WriteFileBytes(blocker, "x");
+    EXPECT_FALSE(Utillity::MakeFolderPath(blocker + L"\\Sub\\Deeper"));
+    EXPECT_FALSE(Utillity::DirExists(blocker + L"\\Sub"));
+
+    // A share that does not exist cannot be made.
+    EXPECT_FALSE(Utillity::MakeFolderPath(L"\\\\nosuchserver\\noshare\\dir"));
+}
+
+TEST(MakeTempFileName, SkipsNamesThatAreTaken) {
+    const std::wstring temp = Utillity::GetTempFolder();
+    ASSERT_FALSE(temp.empty());
+    EXPECT_EQ(temp.back(), L'\\');
+    const std::wstring taken = temp + L"temp1000.Tmp";
+    WriteFileBytes(taken, "");
+    EXPECT_EQ(Utillity::MakeTempFileNameFrom(1000), temp + L"temp1001.Tmp");
+    ::DeleteFileW(taken.c_str());
+    EXPECT_EQ(Utillity::MakeTempFileNameFrom(1000), temp + L"temp1000.Tmp");
+    EXPECT_EQ(Utillity::MakeTempFileNameFrom(-5), temp + L"temp-5.Tmp");
+    // Nothing is reserved: the same name twice.
+    EXPECT_EQ(Utillity::MakeTempFileName().substr(0, temp.size() + 4), temp + L"temp");
+}
+
+TEST(AppendLogLine, AppendsTimeStampedLinesInCallOrder) {
+    const std::wstring name = L"vq_append_test.txt";
+    const std::wstring path = Utillity::GetTempFolder() + name;
+    ::DeleteFileW(path.c_str());
+
+    SYSTEMTIME now;
+    ::GetLocalTime(&now);
+    wchar_t date[64] = {};
+    ::GetDateFormatW(LOCALE_USER_DEFAULT, DATE_SHORTDATE, &now, nullptr, date, 64);
+
+    Utillity::AppendLogLine(name, L"first");
+    Utillity::AppendLogLine(name, L"second \u00e4\u00df\u20ac\r\ncontinued");
+    const std::string bytes = ReadFileBytes(path);
+    ::DeleteFileW(path.c_str());
+
+    const std::string narrowDate(date, date + wcslen(date));
+    const size_t firstEnd = bytes.find("\r\n");
+    ASSERT_NE(firstEnd, std::string::npos);
+    const std::string first = bytes.substr(0, firstEnd);
+    EXPECT_EQ(first.rfind(narrowDate + " ", 0), 0u) << first;
+    EXPECT_EQ(LogText(first), "first");
+    // The second line: Windows-1252 bytes, and its own CR LF continues without a time stamp.
+    const std::string rest = bytes.substr(firstEnd + 2);
+    EXPECT_EQ(LogText(rest), "second \xE4\xDF\x80\r\ncontinued\r\n");
+}
+
+TEST(AppendLogLine, ALogThatCannotBeWrittenIsLostSilently) {
+    wchar_t saved[MAX_PATH] = {};
+    ::GetEnvironmentVariableW(L"TMP", saved, MAX_PATH);
+    ::SetEnvironmentVariableW(L"TMP", L"C:\\no\\such\\temp\\folder");
+    Utillity::AppendLogLine(L"vq_lost.txt", L"lost");
+    Utillity::ShowTempFile(L"vq_lost.txt");
+    ::SetEnvironmentVariableW(L"TMP", saved[0] ? saved : nullptr);
+    EXPECT_FALSE(Utillity::DirExists(L"C:\\no\\such\\temp\\folder"));
+}
+
+TEST(RemoveFileAndFolder, DeleteThroughTheShell) {
+    ScratchFolder scratch(L"remove");
+    const std::wstring file = scratch.Path() + L"a.txt";
+    WriteFileBytes(file, "abc");
+    EXPECT_EQ(Utillity::GetFileSize(file), 3);
+    EXPECT_TRUE(Utillity::RemoveFile(file));
+    EXPECT_FALSE(Utillity::FileExists(file));
+    EXPECT_FALSE(Utillity::RemoveFile(file));
+
+    const std::wstring folder = scratch.Path() + L"X\\Y\\";
+    ASSERT_TRUE(Utillity::MakeFolderPath(folder));
+    WriteFileBytes(folder + L"user.txt", "mine");
+    EXPECT_TRUE(Utillity::RemoveFolder(folder));
+    EXPECT_FALSE(Utillity::DirExists(folder));
+    EXPECT_TRUE(Utillity::DirExists(scratch.Path() + L"X"));
+}
+
+TEST(RemoveFileAndFolder, PathsTooLongForTheShellBufferAreRefused) {
+    ScratchFolder scratch(L"long");
+    std::wstring dir = scratch.Path();
+    while (dir.size() < 200) dir += L"abcdefghij\\", ::CreateDirectoryW(dir.c_str(), nullptr);
+    const auto fileOfLength = [&](size_t length) { return dir + std::wstring(length - dir.size(), L'f'); };
+    const std::wstring fits = fileOfLength(254), tooLong = fileOfLength(255);
+    WriteFileBytes(fits, "1");
+    WriteFileBytes(tooLong, "2");
+    ASSERT_TRUE(Utillity::FileExists(tooLong));
+    EXPECT_TRUE(Utillity::RemoveFile(fits));
+    EXPECT_FALSE(Utillity::RemoveFile(tooLong));
+    EXPECT_TRUE(Utillity::FileExists(tooLong));
+    ::DeleteFileW(tooLong.c_str());
+}
+
+TEST(GetFileSize, MissingFileRaisesTheOpenError) {
+    try {
+        Utillity::GetFileSize(L"C:\\no\\such.file");
+        FAIL() << "no error";
+    } catch (const EVQError& e) {
+        EXPECT_EQ(e.Message(), L"Cannot open file C:\\no\\such.file");
+    }
+}
+
+TEST(SystemQueries, FoldersAndUser) {
+    EXPECT_EQ(Utillity::GetProgramFilesFolder(), L"C:\\Program Files\\");
+    EXPECT_EQ(UpperCase(Utillity::GetSpecialFolder(nullptr, CSIDL_COMMON_DESKTOPDIRECTORY)), L"C:\\USERS\\PUBLIC\\DESKTOP\\");
+    const std::wstring appData = Utillity::GetSpecialFolder(nullptr, CSIDL_APPDATA);
+    EXPECT_EQ(appData.back(), L'\\');
+    EXPECT_FALSE(Utillity::GetCurrentUserName().empty());
+    EXPECT_NE(Utillity::GetSystemLanguage(), 0);
+}
+
+// The program-files folder read through a redirected HKEY_LOCAL_MACHINE, so the test prefix's
+// real key is never touched.
+class RedirectedMachineKey {
+public:
+    RedirectedMachineKey() {
+        ::RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\VQTest\\Machine", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                          root_.put(), nullptr);
+        ::RegOverridePredefKey(HKEY_LOCAL_MACHINE, root_.get());
+    }
+    ~RedirectedMachineKey() {
+        ::RegOverridePredefKey(HKEY_LOCAL_MACHINE, nullptr);
+        root_.reset();
+        ::RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\VQTest");
+    }
+    HKEY Root() const { return root_.get(); }
+
+private:
+    RegKey root_;
+};
+
+std::wstring ProgramFilesError() {
+    try {
+        Utillity::GetProgramFilesFolder();
+    } catch (const EVQError& e) {
+        return e.Message();
+    }
+    return L"(no error)";
+}
+
+TEST(GetProgramFilesFolder, MissingKeyAndMissingValueRaiseTheirErrors) {
+    RedirectedMachineKey redirect;
+    EXPECT_EQ(ProgramFilesError(), L"Cannot open \\Software\\Microsoft\\Windows\\CurrentVersion");
+    RegKey key;
+    ::RegCreateKeyExW(redirect.Root(), L"Software\\Microsoft\\Windows\\CurrentVersion", 0, nullptr, 0, KEY_ALL_ACCESS,
+                      nullptr, key.put(), nullptr);
+    EXPECT_EQ(ProgramFilesError(), L"Cannot read ProgramFilesDir from \\Software\\Microsoft\\Windows\\CurrentVersion");
+    const wchar_t value[] = L"D:\\Apps";
+    ::RegSetValueExW(key.get(), L"ProgramFilesDir", 0, REG_SZ, reinterpret_cast<const BYTE*>(value), sizeof value);
+    EXPECT_EQ(Utillity::GetProgramFilesFolder(), L"D:\\Apps\\");
+}
+
+TEST(ReportError, ShowsLogsAndOpensTheLog) {
+    const struct { const wchar_t* context; const char* logged; } cases[] = {
+        {L"", "Something failed\r\n\r\n"},
+        {L"HKEY_CURRENT_USER Setup", "Something failed\r\nHKEY_CURRENT_USER Setup\r\n"},
+    };
+    for (const auto& c : cases) {
+        CurrentLanguage = L"de-DE";  // the report is not localized
+        DialogRecorder dialogs;
+        std::vector<std::wstring> opened;
+        Utillity::SetShellOpener([&](const std::wstring& path) { opened.push_back(path); });
+        const size_t before = ReadFileBytes(Utillity::GetTempFolder() + LogFileName).size();
+
+        ReportError(EVQError(L"Something failed"), c.context);
+
+        ASSERT_EQ(dialogs.Dialogs().size(), 1u);
+        const DialogRequest& d = dialogs.Dialogs()[0];
+        EXPECT_EQ(d.Caption, L"Error");
+        EXPECT_EQ(d.Kind, DialogKind::Error);
+        EXPECT_EQ(d.Message, std::wstring(L"Something failed\r\n") + c.context);
+        ASSERT_EQ(d.Buttons.size(), 1u);
+        EXPECT_EQ(d.Buttons[0].Caption, L"OK");
+        const std::string added = ReadFileBytes(Utillity::GetTempFolder() + LogFileName).substr(before);
+        EXPECT_EQ(LogText(added), c.logged);
+        EXPECT_EQ(opened, std::vector<std::wstring>{Utillity::GetTempFolder() + LogFileName});
+        Utillity::SetShellOpener([](const std::wstring&) {});
+    }
+    CurrentLanguage.clear();
+}
+
+TEST(Guarded, ReportsProjectErrorsOnceAndLetsOthersPass) {
+    DialogRecorder dialogs;
+    bool after = false;
+    Guarded(L"ctx", [&] {
+        throw EVQError(L"boom");
+        after = true;
+    });
+    EXPECT_FALSE(after);
+    ASSERT_EQ(dialogs.Dialogs().size(), 1u);
+    EXPECT_EQ(dialogs.Dialogs()[0].Message, L"boom\r\nctx");
+    EXPECT_THROW(Guarded([] { throw std::runtime_error("other"); }), std::runtime_error);
+    EXPECT_EQ(dialogs.Dialogs().size(), 1u);
+}
+
+TEST(ShowDialog, CaptionsAndResultsFollowTheButtonOrder) {
+    DialogRecorder dialogs;
+    dialogs.PressButton(0);
+    dialogs.PressButton(1);
+    const unsigned cancelRetry = ButtonSet({dbCancel, dbRetry});
+    EXPECT_EQ(cancelRetry, 40u);
+    EXPECT_EQ(Utillity::ShowDialog(L"Error during setup", L"m", DialogKind::Confirmation, cancelRetry,
+                                   {L"Repeat", L"Cancel"}, {mrRetry, mrCancel}), mrRetry);
+    EXPECT_EQ(Utillity::ShowDialog(L"Error during setup", L"m", DialogKind::Confirmation, cancelRetry,
+                                   {L"Repeat", L"Cancel"}, {mrRetry, mrCancel}), mrCancel);
+    const DialogRequest& d = dialogs.Dialogs()[0];
+    ASSERT_EQ(d.Buttons.size(), 2u);
+    // The first button is the standard Cancel button: it keeps the Escape role under its new caption.
+    EXPECT_EQ(d.Buttons[0].Kind, dbCancel);
+    EXPECT_EQ(d.Buttons[0].Caption, L"Repeat");
+    EXPECT_TRUE(d.Buttons[0].IsCancel);
+    EXPECT_TRUE(d.Buttons[1].IsDefault);
+
+    // Fewer captions than buttons: the rest keep their standard caption and result.
+    Utillity::ShowDialog(L"c", L"m", DialogKind::Warning, ButtonSet({dbYes, dbNo, dbCancel}), {L"Ja", L"Nein"},
+                         {mrYes, mrNo});
+    const DialogRequest& three = dialogs.Dialogs()[2];
+    ASSERT_EQ(three.Buttons.size(), 3u);
+    EXPECT_EQ(three.Buttons[1].Caption, L"Nein");
+    EXPECT_EQ(three.Buttons[2].Caption, L"Cancel");
+    EXPECT_EQ(three.Buttons[2].Result, mrCancel);
+}
