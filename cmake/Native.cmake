@@ -28,3 +28,4 @@ if(VQ_SANITIZE)
 endif()
 
 vq_native_test(language_native_test tests/native/LanguageUnitTest.cpp)
+include(cmake/ArchiveNative.cmake OPTIONAL)

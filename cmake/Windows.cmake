@@ -19,14 +19,16 @@ add_library(vqsetup_core STATIC
     src/wizard/VQSetupUnit.cpp
     src/wizard/VQSetupLayout.cpp
     src/wizard/VQSetupStartup.cpp
+    src/wizard/LanguagePages.cpp
+    src/wizard/NavigationUnit.cpp
     src/engine/InstallUnit.cpp
 )
 target_include_directories(vqsetup_core PUBLIC src)
 target_link_libraries(vqsetup_core PUBLIC ole32 oleaut32 uuid shell32 shlwapi comctl32 comdlg32 advapi32 user32 gdi32 kernel32)
 
 set(VQ_RESOURCES src/resources/VQSetup.rc)
-set_source_files_properties(src/resources/VQSetup.rc PROPERTIES
-    OBJECT_DEPENDS "${CMAKE_SOURCE_DIR}/src/resources/VQSetup.manifest;${CMAKE_SOURCE_DIR}/src/resources/VQSetup.ico")
+file(GLOB_RECURSE VQ_RESOURCE_FILES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/resources/*)
+set_source_files_properties(src/resources/VQSetup.rc PROPERTIES OBJECT_DEPENDS "${VQ_RESOURCE_FILES}")
 
 add_executable(VQSetup WIN32 src/VQSetup.cpp ${VQ_RESOURCES})
 target_link_libraries(VQSetup PRIVATE vqsetup_core)
@@ -71,3 +73,4 @@ add_test(NAME build.system_imports_only
 if(VQ_NATIVE_DIR AND EXISTS "${VQ_NATIVE_DIR}/CTestTestfile.cmake")
     set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES "${VQ_NATIVE_DIR}/CTestTestfile.cmake")
 endif()
+include(cmake/ArchiveWindows.cmake OPTIONAL)

@@ -3,3 +3,9 @@
 #include "engine/InstallHost.h"
 
 int RunInstallation(InstallHost& host);
+
+#include <string>
+
+// The data folder as typed on the folder page, with the public-folder token (text 74 + "\\", in any
+// case) turned back into the public folder, with a trailing backslash.
+std::wstring GetDataRootFolder(const std::wstring& folderText, const std::wstring& publicFolder);

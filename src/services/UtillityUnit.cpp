@@ -52,6 +52,16 @@ std::wstring Trim(const std::wstring& text) {
     return text.substr(b, e - b);
 }
 
+std::wstring ReplaceTextIgnoreCase(const std::wstring& text, const std::wstring& what, const std::wstring& with) {
+    if (what.empty()) return text;
+    const std::wstring upperText = UpperCase(text), upperWhat = UpperCase(what);
+    std::wstring result;
+    size_t start = 0;
+    for (size_t found; (found = upperText.find(upperWhat, start)) != std::wstring::npos; start = found + what.size())
+        result += text.substr(start, found - start) + with;
+    return result + text.substr(start);
+}
+
 void Utillity::AppendLogLine(const std::wstring& fileName, const std::wstring& text) {
     try {
         const std::wstring folder = GetTempFolder();

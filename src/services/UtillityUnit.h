@@ -90,3 +90,5 @@ public:
 // Upper-casing as the setup's comparisons need it (locale-independent, whole Unicode range).
 std::wstring UpperCase(const std::wstring& text);
 std::wstring Trim(const std::wstring& text);
+// Every occurrence of what, compared without regard to case, replaced by with.
+std::wstring ReplaceTextIgnoreCase(const std::wstring& text, const std::wstring& what, const std::wstring& with);

@@ -5,7 +5,7 @@
 // Every text must stay representable in Windows-1252: the window layer turns
 // them into 8-bit strings of that code page.
 
-#include "LanguageUnit.h"
+#include "texts/LanguageUnit.h"
 
 #include <array>
 #include <cstddef>

@@ -164,7 +164,14 @@ void TVQSetupForm::EnableInputs(bool enabled) {
 LRESULT CALLBACK TVQSetupForm::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     auto* form = reinterpret_cast<TVQSetupForm*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
     if (!form) return ::DefWindowProcW(window, message, wParam, lParam);
-    return form->HandleMessage(message, wParam, lParam);
+    try {
+        return form->HandleMessage(message, wParam, lParam);
+    } catch (const EVQError& error) {
+        // The handlers without a guard of their own: reported here, as for every other handler,
+        // instead of unwinding through the window manager.
+        ReportError(error, L"");
+        return 0;
+    }
 }
 
 LRESULT TVQSetupForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -199,6 +206,8 @@ void TVQSetupForm::OnCommand(int id, int code) {
         case idCancelButton: if (code == BN_CLICKED) CancelButtonClick(); break;
         case idLanguageComboBox:
         case idDateFormatComboBox: if (code == CBN_SELCHANGE) LanguageComboBoxChange(); break;
+        case idProgramFolderEdit: if (code == EN_CHANGE) ProgramFolderEditChange(); break;
+        case idDataFolderEdit: if (code == EN_CHANGE) DataFolderEditChange(); break;
         default: break;
     }
 }
@@ -212,17 +221,5 @@ void TVQSetupForm::TimerInstallTimer() {
     Close();
 }
 
-void TVQSetupForm::NextButtonClick() {}
-void TVQSetupForm::BackButtonClick() {}
-void TVQSetupForm::CancelButtonClick() { Close(); }
-bool TVQSetupForm::FormCloseQuery() { return CanCloseSetup(); }
-bool TVQSetupForm::CanCloseSetup() { return true; }
-void TVQSetupForm::LanguageComboBoxChange() {}
-void TVQSetupForm::ShowPage() {
-    for (int page = 0; page < pgCount; ++page) ctl::SetVisible(TabSheet(page), page == PageIndex);
-}
-void TVQSetupForm::SelectLanguage(const std::wstring&, const std::wstring&) {}
-std::wstring TVQSetupForm::GetDefaultLanguage() { return L"en-US"; }
-void TVQSetupForm::FillLanguageList() {}
 void TVQSetupForm::ReadRegistry() {}
 void TVQSetupForm::FillDriveList() {}

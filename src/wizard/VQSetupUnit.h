@@ -3,6 +3,7 @@
 // the start-up decisions, the eight wizard pages and their handlers.
 #include <windows.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -22,6 +23,12 @@ public:
     explicit TString(std::wstring value) : Value(std::move(value)) {}
     const std::wstring Value;
 };
+
+// Every occurrence of one character replaced by another.
+std::wstring ReplaceChar(const std::wstring& text, wchar_t from, wchar_t to);
+
+// The setup's language for a system default language; English for any language it does not speak.
+std::wstring LanguageOfSystem(LANGID language);
 
 // Control identifiers; handlers are dispatched by them.
 enum ControlId : int {
@@ -76,6 +83,10 @@ public:
     bool OptionEventsEnabled = false;
     std::wstring LanguageParameter;
     bool TimerInstallEnabled = false;
+    // The answer of the last install run (3 until a run has answered).
+    int LastRunAnswer = 3;
+    // Runs the installation; tests replace it with a scripted one.
+    std::function<int()> InstallRunner;
 
     // ---- Operations offered to the other parts
     bool IsRunning() override;
@@ -100,12 +111,17 @@ public:
     bool FormCloseQuery();
     bool CanCloseSetup();
     void LanguageComboBoxChange();
+    void ProgramFolderEditChange();
+    void DataFolderEditChange();
 
     // ---- Wizard operations filled in by the pages
     void ShowPage();
+    std::wstring BuildSummary() const;
     void SelectLanguage(const std::wstring& code, const std::wstring& dateFormat);
     std::wstring GetDefaultLanguage();
     void FillLanguageList();
+    void ApplyLanguage(const std::wstring& code);
+    void LoadLicence(const std::wstring& resourceName);
     void ReadRegistry();
     void FillDriveList();
 

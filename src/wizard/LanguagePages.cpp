@@ -1,0 +1,184 @@
+// The language choice and the licence page: the list of languages, the default language, applying
+// a language to every caption, and the licence document of the locale.
+#include <windows.h>
+#include <commctrl.h>
+#include <richedit.h>
+
+#include "services/UtillityUnit.h"
+#include "texts/ErrorUnit.h"
+#include "texts/LanguageUnit.h"
+#include "wizard/Controls.h"
+#include "wizard/VQSetupUnit.h"
+
+namespace {
+struct LanguageEntry {
+    const wchar_t* DisplayName;
+    const wchar_t* Code;
+};
+// Positions 0 to 5 of the full list; the command line's language selects by these positions.
+constexpr LanguageEntry kLanguages[6] = {
+    {L"Deutsch (Deutschland)", L"de-DE"}, {L"Deutsch (\u00d6sterreich)", L"de-AT"}, {L"Deutsch (Schweiz)", L"de-CH"},
+    {L"English", L"en-US"},               {L"Fran\u00e7ais", L"fr-FR"},             {L"Espa\u00f1ol", L"es-ES"},
+};
+
+std::wstring Text(int number) { return Language::LocalizedText(number); }
+
+bool IsGerman(const std::wstring& code) { return code == L"de-DE" || code == L"de-AT" || code == L"de-CH"; }
+
+// Streams the RTF bytes of a resource into a rich edit, replacing its content.
+struct StreamCursor {
+    const char* Data;
+    size_t Left;
+};
+DWORD CALLBACK StreamOut(DWORD_PTR cookie, LPBYTE buffer, LONG wanted, LONG* given) {
+    auto* cursor = reinterpret_cast<StreamCursor*>(cookie);
+    const size_t n = std::min<size_t>(cursor->Left, static_cast<size_t>(wanted));
+    memcpy(buffer, cursor->Data, n);
+    cursor->Data += n;
+    cursor->Left -= n;
+    *given = static_cast<LONG>(n);
+    return 0;
+}
+}  // namespace
+
+std::wstring LanguageOfSystem(LANGID language) {
+    switch (language) {
+        case 0x0403: return L"es-ES";  // Catalan
+        case 0x080C: case 0x0C0C: case 0x040C: case 0x140C: case 0x180C: case 0x100C: return L"fr-FR";
+        case 0x0C07: return L"de-AT";
+        case 0x0407: case 0x1407: case 0x1007: return L"de-DE";
+        case 0x0807: return L"de-CH";
+        case 0x2C0A: case 0x400A: case 0x340A: case 0x240A: case 0x140A: case 0x1C0A: case 0x300A:
+        case 0x440A: case 0x100A: case 0x480A: case 0x080A: case 0x4C0A: case 0x180A: case 0x3C0A:
+        case 0x280A: case 0x500A: case 0x0C0A: case 0x040A: case 0x380A: case 0x200A:
+            return L"es-ES";
+        default: return L"en-US";
+    }
+}
+
+std::wstring ReplaceChar(const std::wstring& text, wchar_t from, wchar_t to) {
+    std::wstring result = text;
+    for (auto& c : result)
+        if (c == from) c = to;
+    return result;
+}
+
+void TVQSetupForm::FillLanguageList() {
+    ctl::ComboClear(LanguageComboBox);
+    LanguageCodes_.clear();
+    auto add = [&](int position) {
+        LanguageCodes_.push_back(std::make_unique<TString>(kLanguages[position].Code));
+        ctl::ComboAdd(LanguageComboBox, kLanguages[position].DisplayName,
+                      reinterpret_cast<LPARAM>(LanguageCodes_.back().get()));
+    };
+    if (FileLanguage == 0 || FileLanguage == 1) {
+        for (int i = 0; i < 3; ++i) add(i);
+        ctl::SetVisible(LanguageComboBox, true);
+    } else {
+        // The language is fixed by the file name: the date format takes the list's place.
+        ctl::SetVisible(LanguageComboBox, false);
+        ctl::SetVisible(LanguageLabel, false);
+        const RECT label = ctl::Bounds(LanguageLabel), list = ctl::Bounds(LanguageComboBox);
+        ctl::Move(DateFormatLabel, label.left, label.top);
+        ctl::Move(DateFormatComboBox, list.left, list.top);
+    }
+    if (FileLanguage == 0 || FileLanguage == 2) add(3);
+    if (FileLanguage == 0 || FileLanguage == 3) add(4);
+    if (FileLanguage == 0 || FileLanguage == 4) add(5);
+}
+
+std::wstring TVQSetupForm::GetDefaultLanguage() {
+    std::wstring result;
+    Guarded([&] {
+        switch (FileLanguage) {
+            case 1: result = L"de-DE"; return;
+            case 2: result = L"en-US"; return;
+            case 3: result = L"fr-FR"; return;
+            case 4: result = L"es-ES"; return;
+            default: break;
+        }
+        result = LanguageOfSystem(Utillity::GetSystemLanguage());
+    });
+    return result;
+}
+
+void TVQSetupForm::SelectLanguage(const std::wstring& requested, const std::wstring& dateFormat) {
+    Guarded([&] {
+        std::wstring code = requested;
+        if (FileLanguage == 1 && !IsGerman(code)) code = L"de-DE";
+        if (FileLanguage == 2) code = L"en-US";
+        if (FileLanguage == 3) code = L"fr-FR";
+        if (FileLanguage == 4) code = L"es-ES";
+        LanguageEventsEnabled = false;
+        for (int i = 0; i < ctl::ComboCount(LanguageComboBox); ++i) {
+            const auto* entry = reinterpret_cast<const TString*>(ctl::ComboData(LanguageComboBox, i));
+            if (entry && entry->Value == code) { ctl::ComboSelect(LanguageComboBox, i); break; }
+        }
+        if (code == L"en-US") {
+            for (int i = 0; i < ctl::ComboCount(DateFormatComboBox); ++i)
+                if (ctl::ComboItemText(DateFormatComboBox, i) == dateFormat) { ctl::ComboSelect(DateFormatComboBox, i); break; }
+        }
+        ApplyLanguage(code);
+        LanguageEventsEnabled = true;
+    });
+}
+
+void TVQSetupForm::LanguageComboBoxChange() {
+    Guarded([&] {
+        const int index = ctl::ComboIndex(LanguageComboBox);
+        if (!LanguageEventsEnabled || index < 0) return;
+        const auto* entry = reinterpret_cast<const TString*>(ctl::ComboData(LanguageComboBox, index));
+        if (entry) ApplyLanguage(entry->Value);
+    });
+}
+
+void TVQSetupForm::ApplyLanguage(const std::wstring& code) {
+    Guarded([&] {
+        CurrentLanguage = code;
+        ctl::SetVisible(DateFormatLabel, code == L"en-US");
+        ctl::SetVisible(DateFormatComboBox, code == L"en-US");
+
+        const struct { HWND Control; int Number; } captions[] = {
+            {WellcomeLabel, 30},      {WellcomeInfoLabel, 31},     {LanguageInfoLabel, 29},
+            {DriveLabel, 17},         {ProgramFolderLabel, 1},     {DataFolderLabel, 2},
+            {SearchProgramFolderButton, 3}, {SearchDataFolderButton, 3}, {ResetFoldersButton, 73},
+            {NextButton, 32},         {CancelButton, 4},           {LanguageLabel, 6},
+            {LicenceLabel, 7},        {LicenceTextLabel, 34},      {OptionsLabel, 35},
+            {OptionsTextLabel, 36},   {RemoveableLabel, 43},       {RemoveableInfo1Label, 44},
+            {RemoveableInfo2Label, 45}, {FolderLabel, 47},         {FolderInfo1Label, 48},
+            {FolderInfo2Label, 49},   {ConfirmLabel, 51},          {ConfirmInfoLabel, 52},
+            {ProgressLabel, 56},      {ProgressInfoLabel, 57},     {ProgressFile1Label, 58},
+            {FinishLabel, 59},        {FinishInfo1Label, 60},      {FinishInfo3Label, 61},
+            {InstallButton, IsHotfix ? 5 : 16},
+        };
+        for (const auto& c : captions) ctl::SetText(c.Control, Text(c.Number));
+        ctl::SetText(ProgressFile2Label, L"");
+
+        const int setupType = ctl::ComboIndex(OptionsComboBox);
+        ctl::ComboSetItemText(OptionsComboBox, 0, Text(37));
+        ctl::ComboSetItemText(OptionsComboBox, 1, Text(38));
+        ctl::ComboSelect(OptionsComboBox, setupType);
+
+        const int components[5] = {42, 39, 40, 50, 41};
+        for (int i = 0; i < 5 && i < ListView_GetItemCount(OptionsListView); ++i) {
+            std::wstring caption = Text(components[i]);
+            ListView_SetItemText(OptionsListView, i, 0, caption.data());
+        }
+
+        LoadLicence(L"TERMSANDCONDITIONS_" + ReplaceChar(UpperCase(code), L'-', L'_'));
+    });
+}
+
+void TVQSetupForm::LoadLicence(const std::wstring& resourceName) {
+    HMODULE module = ::GetModuleHandleW(nullptr);
+    HRSRC resource = ::FindResourceW(module, resourceName.c_str(), RT_RCDATA);
+    HGLOBAL loaded = resource ? ::LoadResource(module, resource) : nullptr;
+    const char* data = loaded ? static_cast<const char*>(::LockResource(loaded)) : nullptr;
+    if (!data) throw EVQError(L"Resource " + resourceName + L" not found");
+    ::SendMessageW(TermsAndConditionsRichEdit, EM_SETTEXTMODE, TM_RICHTEXT, 0);
+    StreamCursor cursor{data, ::SizeofResource(module, resource)};
+    EDITSTREAM stream{reinterpret_cast<DWORD_PTR>(&cursor), 0, StreamOut};
+    ::SendMessageW(TermsAndConditionsRichEdit, EM_STREAMIN, SF_RTF, reinterpret_cast<LPARAM>(&stream));
+    if (stream.dwError != 0)
+        throw EVQError(L"Cannot show " + resourceName + L" (" + std::to_wstring(stream.dwError) + L")");
+}

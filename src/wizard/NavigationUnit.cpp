@@ -1,0 +1,174 @@
+// The page sequence: what every page change shows, the checks made when a page is left, the
+// summary, the start of the install run and the question before the setup is left.
+#include <windows.h>
+#include <commctrl.h>
+
+#include "engine/InstallUnit.h"
+#include "services/UtillityUnit.h"
+#include "texts/ErrorUnit.h"
+#include "texts/LanguageUnit.h"
+#include "wizard/Controls.h"
+#include "wizard/VQSetupUnit.h"
+
+namespace {
+std::wstring Text(int number) { return Language::LocalizedText(number); }
+
+void ShowInformation(const std::wstring& message) {
+    Utillity::ShowDialog(L"Information", message, DialogKind::Information, ButtonSet({dbOK}), {}, {});
+}
+}  // namespace
+
+void TVQSetupForm::ShowPage() {
+    // 1: exactly the page of PageIndex shows
+    for (int page = 0; page < pgCount; ++page) ctl::SetVisible(TabSheet(page), page == PageIndex);
+    // 2
+    for (HWND w : {NextButton, BackButton, CancelButton}) ctl::SetVisible(w, true);
+    // 3: the welcome screen lies over the form on page 0
+    if (PageIndex == pgLanguage) {
+        const RECT image = ctl::Bounds(SetupImage);
+        const int height = image.bottom - image.top, width = image.right - image.left;
+        RECT client{};
+        ::GetClientRect(Handle_, &client);
+        ::SetWindowPos(SetupImagePanel, HWND_TOP, 0, 0, width, height, SWP_SHOWWINDOW | SWP_NOACTIVATE);
+        ::SetWindowPos(LanguagePanel, HWND_TOP, width, 0, client.right - width, height, SWP_SHOWWINDOW | SWP_NOACTIVATE);
+        ctl::SetVisible(BackButton, false);
+    } else {
+        ctl::SetVisible(SetupImagePanel, false);
+        ctl::SetVisible(LanguagePanel, false);
+        ctl::SetVisible(BackButton, true);
+    }
+    // 4
+    if (PageIndex == pgConfirm) {
+        ctl::SetText(NextButton, Text(5));
+    } else if (PageIndex == pgProgress) {
+        ctl::SetVisible(NextButton, false);
+        ctl::SetVisible(BackButton, false);
+    } else if (PageIndex == pgFinish) {
+        ctl::SetText(CancelButton, Text(62));
+        ctl::SetVisible(NextButton, false);
+        ctl::SetVisible(BackButton, false);
+    } else {
+        ctl::SetText(NextButton, Text(32));
+    }
+    // 5
+    const bool checks[4] = {MakeStartMenuEntry, MakeDesktopLink, CheckUpdates, UseRemoveable};
+    for (int i = 0; i < 4; ++i) ListView_SetCheckState(OptionsListView, i + 1, checks[i] ? TRUE : FALSE);
+    // 6
+    ctl::SetVisible(ResetFoldersButton, PageIndex == pgFolder && !UseRemoveable);
+    // 7 and 8: the edits' change handlers store the texts back into the folder fields
+    ctl::SetText(ProgramFolderEdit, GetProgramFolder(false));
+    ctl::SetText(DataFolderEdit, ReplaceTextIgnoreCase(GetDataFolder(), PublicFolder, Text(74) + L"\\"));
+    // 9
+    ctl::SetText(SumaryRichEdit, BuildSummary());
+    // 10
+    if (IsSilent)
+        for (HWND w : {NextButton, BackButton, CancelButton}) ctl::SetVisible(w, false);
+}
+
+std::wstring TVQSetupForm::BuildSummary() const {
+    const std::wstring indent = L"    ", eol = L"\r\n";
+    std::wstring setupType = L"Hotfix";
+    if (!IsHotfix) {
+        const int index = ctl::ComboIndex(OptionsComboBox);
+        setupType = index >= 0 ? ctl::ComboItemText(OptionsComboBox, index) : L"";
+    }
+    std::wstring summary = Text(1) + L":" + eol + indent + GetProgramFolder(false) + eol +
+                           Text(2) + L":" + eol + indent + GetDataFolder() + eol +
+                           Text(54) + L":" + eol + indent + setupType + eol +
+                           Text(55) + L":" + eol + indent + Text(42) + eol;
+    if (!IsHotfix) {
+        if (MakeStartMenuEntry) summary += indent + Text(39) + eol;
+        if (MakeDesktopLink) summary += indent + Text(40) + eol;
+        if (CheckUpdates) summary += indent + Text(50) + eol;
+        if (UseRemoveable) summary += indent + Text(41) + eol;
+    }
+    return summary;
+}
+
+void TVQSetupForm::NextButtonClick() {
+    switch (PageIndex) {
+        case pgLanguage:
+            if (ctl::ComboIndex(LanguageComboBox) < 0) return ShowInformation(Text(14));
+            PageIndex = IsHotfix ? pgFolder : pgLicence;
+            break;
+        case pgLicence:
+            PageIndex = pgOptions;
+            break;
+        case pgOptions:
+            MakeStartMenuEntry = ListView_GetCheckState(OptionsListView, 1) != 0;
+            MakeDesktopLink = ListView_GetCheckState(OptionsListView, 2) != 0;
+            CheckUpdates = ListView_GetCheckState(OptionsListView, 3) != 0;
+            UseRemoveable = ListView_GetCheckState(OptionsListView, 4) != 0;
+            PageIndex = UseRemoveable ? pgRemoveable : pgFolder;
+            break;
+        case pgRemoveable:
+            if (ctl::ComboIndex(DriveComboBox) < 0) return ShowInformation(Text(46));
+            PageIndex = pgFolder;
+            break;
+        case pgFolder: {
+            // Program Files is not writable for the application; its data must live elsewhere.
+            const std::wstring programFiles = Utillity::GetProgramFilesFolder();
+            if (UpperCase(Trim(GetDataFolder())).find(UpperCase(Trim(programFiles))) != std::wstring::npos)
+                return ShowInformation(Text(72) + L"\r\n\"" + programFiles + L"\"");
+            PageIndex = pgConfirm;
+            break;
+        }
+        case pgConfirm:
+            PageIndex = pgProgress;
+            break;
+        case pgProgress:
+            PageIndex = pgFinish;
+            break;
+        default:
+            Close();
+            return;
+    }
+    ShowPage();
+    if (PageIndex != pgProgress) return;
+
+    int answer;
+    do {
+        answer = InstallRunner ? InstallRunner() : RunInstallation(*this);
+    } while (answer == mrRetry);
+    LastRunAnswer = answer;
+    if (answer == mrOk) {
+        PageIndex = pgFinish;
+        ShowPage();
+    } else if (answer == mrCancel) {
+        PageIndex = pgConfirm;
+        ShowPage();
+        Close();
+    }
+}
+
+void TVQSetupForm::BackButtonClick() {
+    PageIndex -= (PageIndex == pgFolder && !UseRemoveable) ? 2 : 1;
+    if (PageIndex < 0) PageIndex = 0;
+    ShowPage();
+}
+
+void TVQSetupForm::CancelButtonClick() { Close(); }
+
+bool TVQSetupForm::FormCloseQuery() { return CanCloseSetup(); }
+
+bool TVQSetupForm::CanCloseSetup() {
+    if (IsSilent || PageIndex == pgFinish) return true;
+    return Utillity::ShowDialog(Text(64), Text(63), DialogKind::Confirmation, ButtonSet({dbYes, dbNo}),
+                                {Text(65), Text(66)}, {mrYes, mrNo}) == mrYes;
+}
+
+// ---- Folder edits: the form's folder fields always hold what the edits show.
+
+void TVQSetupForm::ProgramFolderEditChange() {
+    Guarded([&] { (UseRemoveable ? RemoveableProgramFolder : ProgramFolder) = ctl::GetText(ProgramFolderEdit); });
+}
+
+void TVQSetupForm::DataFolderEditChange() {
+    Guarded([&] {
+        const std::wstring text = ctl::GetText(DataFolderEdit);
+        if (UseRemoveable)
+            RemoveableDataFolder = text;
+        else
+            DataFolder = GetDataRootFolder(text, PublicFolder);
+    });
+}
