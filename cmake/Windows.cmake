@@ -46,7 +46,7 @@ function(vq_win_test name)
     target_link_libraries(${name} PRIVATE vqsetup_core GTest::gtest)
     target_include_directories(${name} PRIVATE tests/win)
     add_test(NAME win.${name} COMMAND ${name})
-    set_tests_properties(win.${name} PROPERTIES TIMEOUT 300)
+    set_tests_properties(win.${name} PROPERTIES TIMEOUT 300 ENVIRONMENT "LANG=en_US.UTF-8;LC_ALL=en_US.UTF-8")
 endfunction()
 
 add_library(vq_testmain STATIC tests/win/TestMain.cpp tests/win/TestSupport.cpp)
@@ -56,10 +56,27 @@ target_include_directories(vq_testmain PUBLIC tests/win)
 vq_win_test(utillity_test tests/win/UtillityTest.cpp)
 vq_win_test(startup_test tests/win/StartupTest.cpp)
 vq_win_test(hardening_test tests/win/HardeningTest.cpp)
-foreach(t utillity_test startup_test hardening_test)
+vq_win_test(language_test tests/win/LanguageTest.cpp)
+vq_win_test(navigation_test tests/win/NavigationTest.cpp)
+foreach(t utillity_test startup_test hardening_test language_test navigation_test)
     target_link_libraries(${t} PRIVATE vq_testmain)
 endforeach()
 add_dependencies(startup_test VessasQuorin)
+
+# Draws every page in every language for people to look at (make screenshots).
+add_executable(PageGallery tests/tools/PageGallery.cpp ${VQ_RESOURCES})
+target_link_libraries(PageGallery PRIVATE vqsetup_core)
+target_link_options(PageGallery PRIVATE -municode)
+
+# The start language on other systems: Wine takes the system language from the process's locale.
+foreach(locale de_AT:de-AT de_CH:de-CH de_DE:de-DE fr_FR:fr-FR ca_ES:es-ES es_MX:es-ES pt_PT:en-US)
+    string(REPLACE ":" ";" pair ${locale})
+    list(GET pair 0 posix)
+    list(GET pair 1 code)
+    add_test(NAME win.language_test.${posix} COMMAND language_test --gtest_filter=SystemLanguage.*)
+    set_tests_properties(win.language_test.${posix} PROPERTIES
+        ENVIRONMENT "LANG=${posix}.UTF-8;LC_ALL=${posix}.UTF-8;VQ_SYSTEM_LOCALE=${code}")
+endforeach()
 
 add_library(vqplanted SHARED tests/win/PlantedDll.cpp)
 set_target_properties(vqplanted PROPERTIES PREFIX "" OUTPUT_NAME vqplanted)

@@ -83,7 +83,7 @@ constexpr DWORD kPage = WS_CHILD | WS_CLIPSIBLINGS | WS_CLIPCHILDREN;  // shown 
 constexpr DWORD kPanel = kChild | WS_CLIPCHILDREN;
 constexpr DWORD kBitmap = kChild | SS_BITMAP | SS_REALSIZECONTROL;
 constexpr DWORD kRich = kChild | WS_TABSTOP | WS_VSCROLL | WS_HSCROLL | ES_MULTILINE | ES_READONLY |
-                        ES_AUTOVSCROLL | ES_AUTOHSCROLL;
+                        ES_AUTOVSCROLL | ES_DISABLENOSCROLL;
 constexpr wchar_t kRichClass[] = L"RICHEDIT50W";
 
 #define F(name) &TVQSetupForm::name
@@ -225,6 +225,15 @@ void TVQSetupForm::CreateControls() {
         ::SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), FALSE);
     }
 
+    const struct { HWND Control; const wchar_t* Name; } pictures[] = {
+        {ImageTop, L"IMAGETOP"}, {SetupImage, L"SETUPIMAGE"}, {SetupIconImage, L"SETUPICONIMAGE"}, {Image1, L"IMAGE1"},
+    };
+    for (const auto& p : pictures) {
+        // The static keeps the bitmap for the life of the process; the form is made once.
+        HANDLE bitmap = ::LoadImageW(instance, p.Name, IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR);
+        ::SendMessageW(p.Control, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(bitmap));
+    }
+
     const COLORREF white = RGB(255, 255, 255);
     for (HWND w : {PanelTop, LanguagePanel, SetupImagePanel}) SetControlBackground(w, white);
     for (HWND w : {ProgramFolderEdit, DataFolderEdit, DriveComboBox, LanguageComboBox, DateFormatComboBox})
@@ -235,6 +244,9 @@ void TVQSetupForm::CreateControls() {
     // The summary reads like part of the page: borderless, in the button face colour.
     ::SendMessageW(SumaryRichEdit, EM_SETBKGNDCOLOR, 0, ::GetSysColor(COLOR_BTNFACE));
     ::SendMessageW(TermsAndConditionsRichEdit, EM_SETMARGINS, EC_LEFTMARGIN, MAKELPARAM(15, 0));
+    // Both scroll bars stay, but the lines wrap at the window's width: a licence read sideways
+    // is a licence nobody reads.
+    for (HWND rich : {TermsAndConditionsRichEdit, SumaryRichEdit}) ::SendMessageW(rich, EM_SETTARGETDEVICE, 0, 0);
     ::SendMessageW(ProgressBar, PBM_SETRANGE32, 0, 100);
 
     // One full-width column, check boxes, no header.

@@ -4,6 +4,9 @@
 #include <commctrl.h>
 #include <shlobj.h>
 
+#include <algorithm>
+#include <vector>
+
 #include "services/UtillityUnit.h"
 #include "texts/ErrorUnit.h"
 #include "wizard/Controls.h"
@@ -156,8 +159,19 @@ bool TVQSetupForm::IsRunning() {
             reply == static_cast<DWORD_PTR>(kRunningQueryLong))
             running = true;
     };
-    for (HWND w = Handle_; w; w = ::GetWindow(w, GW_HWNDNEXT)) inspect(w);
-    for (HWND w = Handle_; w; w = ::GetWindow(w, GW_HWNDPREV)) inspect(w);
+    // The walk goes forward and then backward through the window order from the setup's own window.
+    // It runs over a snapshot of that order: windows that other programs open or close meanwhile
+    // must not cut the walk short.
+    std::vector<HWND> order;
+    ::EnumWindows([](HWND w, LPARAM list) { reinterpret_cast<std::vector<HWND>*>(list)->push_back(w); return TRUE; },
+                  reinterpret_cast<LPARAM>(&order));
+    const auto self = std::find(order.begin(), order.end(), Handle_);
+    if (self == order.end()) return false;
+    for (auto it = self; it != order.end(); ++it) inspect(*it);
+    for (auto it = self;; --it) {
+        inspect(*it);
+        if (it == order.begin()) break;
+    }
     return running;
 }
 

@@ -49,8 +49,9 @@ TEST(CommandLine, Table) {
         EXPECT_EQ(form->IsTestMode, c.test);
         EXPECT_EQ(form->IsSilent, c.silent);
         EXPECT_EQ(form->LanguageParameter, c.language);
-        EXPECT_EQ(form->ProgramFolder, c.program);
-        EXPECT_EQ(form->DataFolder, c.data);
+        // The folder page's edits store the folders back in their folder form.
+        EXPECT_EQ(form->ProgramFolder, Utillity::AddBackslash(c.program));
+        EXPECT_EQ(form->DataFolder, Utillity::AddBackslash(c.data));
         EXPECT_EQ(form->SetupFileName, c.test ? std::wstring(L"C:\\VQSetupTest\\VessasQuorinSetup-9.9.exe") : kSetup);
         EXPECT_EQ(form->PageIndex, c.silent ? 6 : 0);
         EXPECT_EQ(form->TimerInstallEnabled, c.silent);

@@ -9,7 +9,12 @@
 int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);
     ComApartment com;
-    LogFileName = L"VQ_Setup_Log.Txt";
+    // A log of its own per test program: CTest runs them side by side.
+    wchar_t self[MAX_PATH] = {};
+    ::GetModuleFileNameW(nullptr, self, MAX_PATH);
+    std::wstring name = self;
+    name = name.substr(name.find_last_of(L'\\') + 1);
+    LogFileName = L"VQ_Setup_Log_" + name.substr(0, name.find(L'.')) + L".Txt";
     Utillity::SetShellOpener([](const std::wstring&) {});
     return RUN_ALL_TESTS();
 }

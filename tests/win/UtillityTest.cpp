@@ -2,6 +2,7 @@
 // Windows APIs of the test prefix.
 #include <gtest/gtest.h>
 #include <shlobj.h>
+#include <shobjidl.h>
 
 #include "TestSupport.h"
 #include "services/Handles.h"
@@ -252,4 +253,28 @@ TEST(ShowDialog, CaptionsAndResultsFollowTheButtonOrder) {
     EXPECT_EQ(three.Buttons[1].Caption, L"Nein");
     EXPECT_EQ(three.Buttons[2].Caption, L"Cancel");
     EXPECT_EQ(three.Buttons[2].Result, mrCancel);
+}
+
+TEST(CreateShortcut, WritesARealShellLink) {
+    ScratchFolder scratch(L"links");
+    const std::wstring link = scratch.Path() + L"Vessas Quorin.lnk";
+    const std::wstring target = L"C:\\Program Files\\VessasQuorin\\Bin\\VessasQuorin.Exe";
+    ASSERT_TRUE(Utillity::CreateShortcut(target, L"C:\\Program Files\\VessasQuorin\\Bin\\", link));
+
+    ComPtr<IShellLinkW> shellLink;
+    ASSERT_TRUE(SUCCEEDED(::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
+                                             shellLink.put_void())));
+    ComPtr<IPersistFile> file;
+    ASSERT_TRUE(SUCCEEDED(shellLink->QueryInterface(IID_IPersistFile, file.put_void())));
+    ASSERT_TRUE(SUCCEEDED(file->Load(link.c_str(), STGM_READ)));
+    wchar_t path[MAX_PATH] = {}, folder[MAX_PATH] = {};
+    shellLink->GetPath(path, MAX_PATH, nullptr, SLGP_RAWPATH);
+    shellLink->GetWorkingDirectory(folder, MAX_PATH);
+    EXPECT_EQ(UpperCase(path), UpperCase(target));
+    EXPECT_EQ(std::wstring(folder), L"C:\\Program Files\\VessasQuorin\\Bin\\");
+
+    // Into a folder that does not exist: false, and no file.
+    const std::wstring missing = scratch.Path() + L"NoSuchFolder\\Vessas Quorin.lnk";
+    EXPECT_FALSE(Utillity::CreateShortcut(target, L"C:\\", missing));
+    EXPECT_FALSE(Utillity::FileExists(missing));
 }

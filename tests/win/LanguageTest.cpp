@@ -1,0 +1,188 @@
+// The language list, the default language, applying a language to the captions and the licence
+// documents. The form is created hidden in-process; the test program runs on an English system
+// unless its CTest entry says otherwise (VQ_SYSTEM_LOCALE).
+#include <gtest/gtest.h>
+#include <richedit.h>
+
+#include "TestSupport.h"
+#include "texts/LanguageUnit.h"
+#include "wizard/Controls.h"
+#include "wizard/VQSetupUnit.h"
+
+using namespace testsupport;
+
+namespace {
+std::unique_ptr<TVQSetupForm> MakeForm(const std::wstring& file = L"C:\\x\\VQSetup.exe",
+                                       std::vector<std::wstring> params = {}) {
+    return std::make_unique<TVQSetupForm>(StartupArgs{file, std::move(params)});
+}
+
+std::vector<std::wstring> Entries(HWND combo) {
+    std::vector<std::wstring> entries;
+    for (int i = 0; i < ctl::ComboCount(combo); ++i) entries.push_back(ctl::ComboItemText(combo, i));
+    return entries;
+}
+
+std::wstring SelectedCode(const TVQSetupForm& form) {
+    const int index = ctl::ComboIndex(form.LanguageComboBox);
+    if (index < 0) return L"";
+    return reinterpret_cast<const TString*>(ctl::ComboData(form.LanguageComboBox, index))->Value;
+}
+
+void Choose(TVQSetupForm& form, HWND combo, int index) {
+    ctl::ComboSelect(combo, index);
+    form.LanguageComboBoxChange();
+}
+
+std::wstring Licence(const TVQSetupForm& form) { return ctl::GetText(form.TermsAndConditionsRichEdit); }
+
+const std::vector<std::wstring> kAll = {L"Deutsch (Deutschland)", L"Deutsch (\u00d6sterreich)", L"Deutsch (Schweiz)",
+                                        L"English", L"Fran\u00e7ais", L"Espa\u00f1ol"};
+}  // namespace
+
+TEST(LanguageOfSystem, IdentifierGroups) {
+    const struct { LANGID id; const wchar_t* code; } cases[] = {
+        {0x0403, L"es-ES"}, {0x040C, L"fr-FR"}, {0x080C, L"fr-FR"}, {0x0C0C, L"fr-FR"}, {0x100C, L"fr-FR"},
+        {0x140C, L"fr-FR"}, {0x180C, L"fr-FR"}, {0x0C07, L"de-AT"}, {0x0407, L"de-DE"}, {0x1007, L"de-DE"},
+        {0x1407, L"de-DE"}, {0x0807, L"de-CH"}, {0x0C0A, L"es-ES"}, {0x040A, L"es-ES"}, {0x080A, L"es-ES"},
+        {0x2C0A, L"es-ES"}, {0x500A, L"es-ES"}, {0x200A, L"es-ES"}, {0x0409, L"en-US"}, {0x0809, L"en-US"},
+        {0x0816, L"en-US"}, {0x0416, L"en-US"}, {0x0410, L"en-US"}, {0x0000, L"en-US"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(LanguageOfSystem(c.id), c.code) << std::hex << c.id;
+}
+
+TEST(LanguageList, FollowsTheFileNameMarker) {
+    const struct {
+        const wchar_t* file;
+        std::vector<std::wstring> entries;
+        bool listShown;
+        const wchar_t* language;  // CurrentLanguage afterwards
+        int selected;
+    } cases[] = {
+        {L"C:\\x\\VQSetup.exe", kAll, true, L"en-US", 3},
+        {L"C:\\x\\VQSetup-DE.exe", {kAll[0], kAll[1], kAll[2]}, true, L"de-DE", -1},
+        {L"C:\\x\\VQSetup-EN.exe", {L"English"}, false, L"en-US", 0},
+        {L"C:\\x\\VQSetup-FR.exe", {kAll[4]}, false, L"fr-FR", 0},
+        {L"C:\\x\\VQSetup-ES.exe", {kAll[5]}, false, L"es-ES", 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.file, c.file + wcslen(c.file)));
+        auto form = MakeForm(c.file);
+        EXPECT_EQ(Entries(form->LanguageComboBox), c.entries);
+        EXPECT_EQ(ctl::IsShown(form->LanguageComboBox), c.listShown);
+        EXPECT_EQ(ctl::IsShown(form->LanguageLabel), c.listShown);
+        EXPECT_EQ(CurrentLanguage, c.language);
+        EXPECT_EQ(ctl::ComboIndex(form->LanguageComboBox), c.selected);
+        EXPECT_EQ(ctl::IsShown(form->DateFormatComboBox), std::wstring(c.language) == L"en-US");
+    }
+    // "-EN.": the date format takes the language list's place.
+    auto english = MakeForm(L"C:\\x\\VQSetup-EN.exe");
+    const RECT list = ctl::Bounds(english->LanguageComboBox), date = ctl::Bounds(english->DateFormatComboBox);
+    EXPECT_EQ(date.left, list.left);
+    EXPECT_EQ(date.top, list.top);
+    EXPECT_EQ(ctl::ComboItemText(english->DateFormatComboBox, ctl::ComboIndex(english->DateFormatComboBox)), L"DD/MM/YY");
+}
+
+TEST(LanguageList, LanguageParameterSelectsItsPosition) {
+    const struct { const wchar_t* language; int position; const wchar_t* current; } cases[] = {
+        {L"de-AT", 1, L"de-AT"}, {L"de-CH", 2, L"de-CH"}, {L"fr-FR", 4, L"fr-FR"}, {L"es-ES", 5, L"es-ES"},
+        {L"EN-US", 3, L"EN-US"},  // selects its position, but matches no entry and no text
+    };
+    for (const auto& c : cases) {
+        auto form = MakeForm(L"C:\\x\\VQSetup.exe", {c.language, L"D:\\P", L"D:\\D"});
+        EXPECT_EQ(ctl::ComboIndex(form->LanguageComboBox), c.position) << c.language;
+        EXPECT_EQ(CurrentLanguage, c.current);
+    }
+}
+
+TEST(ApplyLanguage, SwitchingKeepsTheDateFormatAndRefillsEveryCaption) {
+    auto form = MakeForm();
+    ASSERT_EQ(SelectedCode(*form), L"en-US");
+    Choose(*form, form->DateFormatComboBox, 1);
+    EXPECT_EQ(CurrentLanguage, L"en-US") << "a date format re-applies the same language";
+
+    Choose(*form, form->LanguageComboBox, 4);
+    EXPECT_EQ(CurrentLanguage, L"fr-FR");
+    EXPECT_FALSE(ctl::IsShown(form->DateFormatComboBox));
+    EXPECT_EQ(ctl::GetText(form->WellcomeLabel), Language::LocalizedText(30));
+    EXPECT_EQ(ctl::GetText(form->BackButton), L"< Zur\u00fcck") << "Back keeps its form caption";
+
+    Choose(*form, form->LanguageComboBox, 3);
+    EXPECT_TRUE(ctl::IsShown(form->DateFormatComboBox));
+    EXPECT_EQ(ctl::ComboIndex(form->DateFormatComboBox), 1);
+
+    // Every caption of the table is filled in each language, and the setup type keeps its position.
+    ctl::ComboSelect(form->OptionsComboBox, 1);
+    for (int position = 0; position < 6; ++position) {
+        Choose(*form, form->LanguageComboBox, position);
+        for (HWND w : {form->WellcomeLabel, form->WellcomeInfoLabel, form->LanguageInfoLabel, form->DriveLabel,
+                       form->ProgramFolderLabel, form->DataFolderLabel, form->SearchProgramFolderButton,
+                       form->SearchDataFolderButton, form->ResetFoldersButton, form->NextButton, form->CancelButton,
+                       form->LanguageLabel, form->LicenceLabel, form->LicenceTextLabel, form->OptionsLabel,
+                       form->OptionsTextLabel, form->RemoveableLabel, form->RemoveableInfo1Label,
+                       form->RemoveableInfo2Label, form->FolderLabel, form->FolderInfo1Label, form->FolderInfo2Label,
+                       form->ConfirmLabel, form->ConfirmInfoLabel, form->ProgressLabel, form->ProgressInfoLabel,
+                       form->ProgressFile1Label, form->FinishLabel, form->FinishInfo1Label, form->FinishInfo3Label,
+                       form->InstallButton})
+            EXPECT_FALSE(ctl::GetText(w).empty()) << "position " << position << " control " << ::GetDlgCtrlID(w);
+        EXPECT_EQ(ctl::ComboIndex(form->OptionsComboBox), 1);
+        EXPECT_EQ(ctl::ComboItemText(form->OptionsComboBox, 1), Language::LocalizedText(38));
+        wchar_t item[256] = {};
+        ListView_GetItemText(form->OptionsListView, 4, 0, item, 256);
+        EXPECT_EQ(std::wstring(item), Language::LocalizedText(41));
+    }
+}
+
+TEST(Licence, EveryLocaleLoadsItsOwnDocument) {
+    auto form = MakeForm();
+    const struct { int position; const wchar_t* resource; const wchar_t* word; } cases[] = {
+        {0, L"TERMSANDCONDITIONS_DE_DE", L"Bundesrepublik Deutschland"},
+        {1, L"TERMSANDCONDITIONS_DE_AT", L"sterreich"},
+        {2, L"TERMSANDCONDITIONS_DE_CH", L"Schweiz"},
+        {3, L"TERMSANDCONDITIONS_EN_US", L"LICENSE"},
+        {4, L"TERMSANDCONDITIONS_FR_FR", L"licence"},
+        {5, L"TERMSANDCONDITIONS_ES_ES", L"licencia"},
+    };
+    for (const auto& c : cases) {
+        HRSRC resource = ::FindResourceW(nullptr, c.resource, RT_RCDATA);
+        ASSERT_NE(resource, nullptr) << c.resource;
+        const char* bytes = static_cast<const char*>(::LockResource(::LoadResource(nullptr, resource)));
+        EXPECT_EQ(std::string(bytes, 29), "{\\rtf1\\ansi\\ansicpg1252\\deff0");
+        Choose(*form, form->LanguageComboBox, c.position);
+        const std::wstring shown = Licence(*form);
+        EXPECT_GT(shown.size(), 20000u) << c.resource;
+        EXPECT_NE(shown.find(c.word), std::wstring::npos) << c.resource;
+        EXPECT_EQ(shown.find(L"{\\rtf"), std::wstring::npos) << "shown formatted, not as RTF source";
+    }
+    // Read-only, and the left margin keeps the text off the border.
+    EXPECT_TRUE(::GetWindowLongPtrW(form->TermsAndConditionsRichEdit, GWL_STYLE) & ES_READONLY);
+}
+
+TEST(Licence, UnknownLanguageEmptiesTheTextsAndReportsTheMissingDocument) {
+    auto form = MakeForm();
+    DialogRecorder dialogs;
+    form->ApplyLanguage(L"pt-PT");
+    EXPECT_EQ(CurrentLanguage, L"pt-PT");
+    EXPECT_EQ(ctl::GetText(form->WellcomeLabel), L"");
+    ASSERT_EQ(dialogs.Dialogs().size(), 1u);
+    EXPECT_EQ(dialogs.Dialogs()[0].Message, L"Resource TERMSANDCONDITIONS_PT_PT not found\r\n");
+    // The wizard goes on: the next language applies normally.
+    form->ApplyLanguage(L"en-US");
+    EXPECT_EQ(ctl::GetText(form->WellcomeLabel), Language::LocalizedText(30));
+    EXPECT_EQ(dialogs.Dialogs().size(), 1u);
+}
+
+// Run by a CTest entry of its own per system locale (VQ_SYSTEM_LOCALE names the expected code).
+TEST(SystemLanguage, DecidesTheStartLanguage) {
+    const char* expected = std::getenv("VQ_SYSTEM_LOCALE");
+    const std::wstring code = expected ? std::wstring(expected, expected + strlen(expected)) : L"en-US";
+    auto form = MakeForm();
+    EXPECT_EQ(CurrentLanguage, code);
+    const bool german = code.rfind(L"de-", 0) == 0;
+    // German speakers pick their country variant; everyone else starts with an entry selected.
+    EXPECT_EQ(SelectedCode(*form), german ? L"" : code);
+    EXPECT_EQ(ctl::IsShown(form->DateFormatComboBox), code == L"en-US");
+    if (code == L"de-AT") {
+        EXPECT_NE(Licence(*form).find(L"sterreich"), std::wstring::npos);
+    }
+}
