@@ -21,7 +21,8 @@ native: deps
 
 windows: deps native
 	@cmake -S . -B $(WIN) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake -DCMAKE_BUILD_TYPE=Release \
-	    -DVQ_NATIVE_DIR=$(abspath $(NATIVE)) >/dev/null
+	    -DVQ_NATIVE_DIR=$(abspath $(NATIVE)) -DPAYLOAD=$(if $(PAYLOAD),$(abspath $(PAYLOAD))) \
+	    -DARCHIVE=$(if $(ARCHIVE),$(abspath $(ARCHIVE))) >/dev/null
 	@cmake --build $(WIN) -j $(JOBS)
 
 build: native windows

@@ -22,6 +22,11 @@ add_library(vqsetup_core STATIC
     src/wizard/LanguagePages.cpp
     src/wizard/NavigationUnit.cpp
     src/engine/InstallUnit.cpp
+    src/engine/UpdateCheckUnit.cpp
+    src/engine/PlacementUnit.cpp
+    src/engine/LinksUnit.cpp
+    src/engine/IniFileUnit.cpp
+    src/engine/RegistryUnit.cpp
 )
 target_include_directories(vqsetup_core PUBLIC src)
 target_link_libraries(vqsetup_core PUBLIC ole32 oleaut32 uuid shell32 shlwapi comctl32 comdlg32 advapi32 user32 gdi32 kernel32)

@@ -192,7 +192,7 @@ LRESULT TVQSetupForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
             return 0;
         case WM_DESTROY: {
             Handle_ = nullptr;
-            if (QuitOnClose) ::PostQuitMessage(0);
+            if (QuitOnClose) ::PostQuitMessage(ExitCode());
             return 0;
         }
     }
@@ -217,8 +217,38 @@ void TVQSetupForm::OnCommand(int id, int code) {
 void TVQSetupForm::TimerInstallTimer() {
     ::KillTimer(Handle_, kTimerInstallId);
     TimerInstallEnabled = false;
-    RunInstallation(*this);
+    LastRunAnswer = InstallRunner ? InstallRunner() : RunInstallation(*this);
     Close();
+}
+
+int TVQSetupForm::ExitCode() const {
+    if (IsSilent) return LastRunAnswer == mrOk ? 0 : LastRunAnswer;
+    return LastRunAnswer == mrOk && PageIndex == pgFinish ? 0 : mrCancel;
+}
+
+// ---- The install run's view of the form
+
+std::wstring TVQSetupForm::DateFormatText() const {
+    const int index = ctl::ComboIndex(DateFormatComboBox);
+    return index >= 0 ? ctl::ComboItemText(DateFormatComboBox, index) : L"";
+}
+int TVQSetupForm::LanguageIndex() const { return ctl::ComboIndex(LanguageComboBox); }
+std::wstring TVQSetupForm::DataFolderText() const { return ctl::GetText(DataFolderEdit); }
+void TVQSetupForm::ShowLabelProgress(bool visible) { ctl::SetVisible(LabelProgress, visible); }
+void TVQSetupForm::SetLabelProgress(const std::wstring& text) {
+    ctl::SetText(LabelProgress, text);
+    ::UpdateWindow(LabelProgress);
+}
+int TVQSetupForm::ProgressPosition() const { return static_cast<int>(::SendMessageW(ProgressBar, PBM_GETPOS, 0, 0)); }
+void TVQSetupForm::SetProgressPosition(int percent) {
+    ::SendMessageW(ProgressBar, PBM_SETPOS, static_cast<WPARAM>(percent), 0);
+    ::UpdateWindow(ProgressBar);
+    ::UpdateWindow(Handle_);
+    ProcessMessages();
+}
+void TVQSetupForm::SetProgressFile(const std::wstring& text) {
+    ctl::SetText(ProgressFile2Label, text);
+    ::UpdateWindow(ProgressFile2Label);
 }
 
 void TVQSetupForm::ReadRegistry() {}

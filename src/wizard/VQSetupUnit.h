@@ -88,6 +88,31 @@ public:
     // Runs the installation; tests replace it with a scripted one.
     std::function<int()> InstallRunner;
 
+    // ---- What the install run reads and drives
+    std::wstring SetupFile() const override { return SetupFileName; }
+    bool Hotfix() const override { return IsHotfix; }
+    bool Silent() const override { return IsSilent; }
+    bool StartMenuEntry() const override { return MakeStartMenuEntry; }
+    bool DesktopLink() const override { return MakeDesktopLink; }
+    bool UpdateCheck() const override { return CheckUpdates; }
+    bool Removeable() const override { return UseRemoveable; }
+    std::wstring DateFormatText() const override;
+    int LanguageIndex() const override;
+    std::wstring DataFolderText() const override;
+    std::wstring Public() const override { return PublicFolder; }
+    std::wstring ProgramFolderField() const override { return ProgramFolder; }
+    std::wstring DataFolderField() const override { return DataFolder; }
+    std::wstring RemoveableProgramFolderField() const override { return RemoveableProgramFolder; }
+    std::wstring RemoveableDataFolderField() const override { return RemoveableDataFolder; }
+    void ShowLabelProgress(bool visible) override;
+    void SetLabelProgress(const std::wstring& text) override;
+    int ProgressPosition() const override;
+    void SetProgressPosition(int percent) override;
+    void SetProgressFile(const std::wstring& text) override;
+    // The process's exit code: 0 after a completed installation, otherwise the run's answer
+    // (silent) or 2 for a setup left before it finished.
+    int ExitCode() const;
+
     // ---- Operations offered to the other parts
     bool IsRunning() override;
     int GetLanguage();

@@ -151,35 +151,6 @@ TEST(FolderOperations, BinRuleAndRemovableChoice) {
 }
 
 namespace {
-// Starts the stand-in application and waits until its window answers.
-class StandIn {
-public:
-    StandIn() {
-        wchar_t self[MAX_PATH] = {};
-        ::GetModuleFileNameW(nullptr, self, MAX_PATH);
-        std::wstring exe = self;
-        exe = exe.substr(0, exe.find_last_of(L'\\') + 1) + L"VessasQuorin.Exe";
-        std::wstring command = L"\"" + exe + L"\" 60";
-        STARTUPINFOW si{};
-        si.cb = sizeof(si);
-        PROCESS_INFORMATION pi{};
-        if (::CreateProcessW(exe.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
-            process_.reset(pi.hProcess);
-            ::CloseHandle(pi.hThread);
-            ::WaitForInputIdle(pi.hProcess, 10000);
-            for (int i = 0; i < 200 && !Window(); ++i) ::Sleep(50);
-        }
-    }
-    ~StandIn() {
-        if (HWND w = Window()) ::PostMessageW(w, WM_CLOSE, 0, 0);
-        if (process_ && ::WaitForSingleObject(process_.get(), 5000) != WAIT_OBJECT_0) ::TerminateProcess(process_.get(), 1);
-    }
-    HWND Window() const { return ::FindWindowW(L"TVessasQuorinMain", nullptr); }
-
-private:
-    KernelHandle process_;
-};
-
 std::vector<std::string> NewLogTexts(size_t before) {
     std::vector<std::string> texts;
     const auto lines = LogLines();

@@ -2,6 +2,7 @@
 // name the setup uses, and no window or viewer opened by an error report.
 #include <gtest/gtest.h>
 
+#include "TestSupport.h"
 #include "services/Handles.h"
 #include "services/UtillityUnit.h"
 #include "texts/ErrorUnit.h"
@@ -16,5 +17,6 @@ int main(int argc, char** argv) {
     name = name.substr(name.find_last_of(L'\\') + 1);
     LogFileName = L"VQ_Setup_Log_" + name.substr(0, name.find(L'.')) + L".Txt";
     Utillity::SetShellOpener([](const std::wstring&) {});
+    testsupport::AnswerUnexpectedDialogs();
     return RUN_ALL_TESTS();
 }

@@ -2,6 +2,8 @@
 
 #include <shellapi.h>
 
+#include <gtest/gtest.h>
+
 #include <algorithm>
 
 #include "services/Handles.h"
@@ -10,7 +12,10 @@
 namespace testsupport {
 
 ScratchFolder::ScratchFolder(const std::wstring& name) {
-    path_ = Utillity::GetTempFolder() + L"vqtest_" + name + L"_" + std::to_wstring(::GetCurrentProcessId()) + L"\\";
+    // Unique per object: a folder still in use by an earlier case (a loaded DLL) is never reused.
+    static int counter = 0;
+    path_ = Utillity::GetTempFolder() + L"vqtest_" + name + L"_" + std::to_wstring(::GetCurrentProcessId()) + L"_" +
+            std::to_wstring(++counter) + L"\\";
     DeleteTree(path_);
     ::CreateDirectoryW(path_.c_str(), nullptr);
 }
@@ -88,6 +93,42 @@ DialogRecorder::DialogRecorder() {
         return position < request.Buttons.size() ? request.Buttons[position].Result : mrCancel;
     });
 }
-DialogRecorder::~DialogRecorder() { Utillity::SetDialogAnswerer(nullptr); }
+DialogRecorder::~DialogRecorder() { AnswerUnexpectedDialogs(); }
+
+void AnswerUnexpectedDialogs() {
+    // A dialog no test asked for fails the test instead of waiting for a click that never comes.
+    Utillity::SetDialogAnswerer([](const DialogRequest& request) {
+        ADD_FAILURE() << "unexpected dialog \"" << std::string(request.Caption.begin(), request.Caption.end())
+                      << "\": " << std::string(request.Message.begin(), request.Message.end());
+        return request.Buttons.empty() ? mrCancel : request.Buttons[0].Result;
+    });
+}
+
+StandIn::StandIn() {
+    wchar_t self[MAX_PATH] = {};
+    ::GetModuleFileNameW(nullptr, self, MAX_PATH);
+    std::wstring exe = self;
+    exe = exe.substr(0, exe.find_last_of(L'\\') + 1) + L"VessasQuorin.Exe";
+    std::wstring command = L"\"" + exe + L"\" 60";
+    STARTUPINFOW si{};
+    si.cb = sizeof(si);
+    PROCESS_INFORMATION pi{};
+    if (::CreateProcessW(exe.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
+        process_ = pi.hProcess;
+        ::CloseHandle(pi.hThread);
+        ::WaitForInputIdle(pi.hProcess, 10000);
+        for (int i = 0; i < 200 && !Window(); ++i) ::Sleep(50);
+    }
+}
+
+StandIn::~StandIn() {
+    if (HWND w = Window()) ::PostMessageW(w, WM_CLOSE, 0, 0);
+    if (process_) {
+        if (::WaitForSingleObject(process_, 5000) != WAIT_OBJECT_0) ::TerminateProcess(process_, 1);
+        ::CloseHandle(process_);
+    }
+}
+
+HWND StandIn::Window() const { return ::FindWindowW(L"TVessasQuorinMain", nullptr); }
 
 }  // namespace testsupport

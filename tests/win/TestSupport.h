@@ -46,6 +46,22 @@ private:
     std::vector<size_t> presses_;
 };
 
+// The stand-in application, started and waited for until its window answers; closed at the end.
+class StandIn {
+public:
+    StandIn();
+    ~StandIn();
+    StandIn(const StandIn&) = delete;
+    StandIn& operator=(const StandIn&) = delete;
+    HWND Window() const;
+
+private:
+    HANDLE process_ = nullptr;
+};
+
+// Makes any dialog that a test did not expect a test failure (answered with its first button).
+void AnswerUnexpectedDialogs();
+
 // The text after the regional date and time of a log line.
 std::string LogText(const std::string& line);
 

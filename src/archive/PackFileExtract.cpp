@@ -1,0 +1,83 @@
+// Writing one archive entry to disk. Windows only; the reader itself is portable.
+#include <array>
+
+#include "archive/FileCompress.h"
+#include "archive/PackFileUnit.h"
+#include "services/Handles.h"
+#include "services/UtillityUnit.h"
+#include "services/VQError.h"
+
+namespace {
+constexpr std::int32_t ChunkSize = 10000;
+
+// One copy buffer serves every entry of the run; the setup is single-threaded.
+std::array<std::uint8_t, ChunkSize> CopyBuffer;
+
+// Copies size bytes from the archive position dataOffset into a new file at path. Any failure
+// removes what was written: a truncated file left behind would later be kept as if installed.
+void CopyEntryData(TPackFile& entry, const std::wstring& path) {
+    TPackFiles& owner = *entry.Owner;
+    FileHandle file(::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                                  nullptr));
+    if (!file)
+        throw EVQError(L"Cannot create file " + path + L" (" + std::to_wstring(::GetLastError()) + L")");
+
+    const auto failAndRemove = [&](const std::wstring& message) {
+        file.reset();
+        ::DeleteFileW(path.c_str());
+        return EVQError(message);
+    };
+    const std::wstring message = path + L"(" + std::to_wstring(entry.Size) + L")";
+    owner.ArchiveStream->Seek(entry.DataOffset);
+    // Size div ChunkSize full chunks, then the tail, which runs even when empty: every written
+    // entry gives Size div 10000 + 1 progress reports.
+    const std::int32_t chunks = entry.Size / ChunkSize;
+    for (std::int32_t i = 0; i <= chunks; ++i) {
+        const std::int32_t wanted = i < chunks ? ChunkSize : entry.Size % ChunkSize;
+        const auto n = static_cast<std::int32_t>(owner.ArchiveStream->Read(CopyBuffer.data(), wanted));
+        if (n != wanted)
+            throw failAndRemove(L"Cannot read " + std::to_wstring(wanted) + L" bytes of " + entry.FileName +
+                                L" from the archive, got " + std::to_wstring(n));
+        owner.ReportProgress(entry.Group, message, n);
+        DWORD written = 0;
+        if (n > 0 && (!::WriteFile(file.get(), CopyBuffer.data(), static_cast<DWORD>(n), &written, nullptr) ||
+                      written != static_cast<DWORD>(n)))
+            throw failAndRemove(L"Cannot write file " + path + L" (" + std::to_wstring(::GetLastError()) + L")");
+    }
+    // Data still cached can fail to reach the disk; only a successful close counts.
+    if (!::CloseHandle(file.release()))
+        throw failAndRemove(L"Cannot write file " + path + L" (" + std::to_wstring(::GetLastError()) + L")");
+}
+}  // namespace
+
+void TPackFile::Extract(const std::wstring& rootFolder) {
+    if (!IsSafeEntryPath(Folder, FileName))
+        throw EVQError(L"The archive entry \"" + Utillity::AddBackslash(Folder) + FileName +
+                       L"\" would leave its target folder");
+    const std::wstring targetFolder = rootFolder + Utillity::AddBackslash(Folder);
+    const std::wstring targetPath = targetFolder + FileName;
+
+    if (DeleteEntry) {
+        // Only the file this entry describes goes; one of another size is someone else's.
+        if (Utillity::FileExists(targetPath) && static_cast<std::int32_t>(Utillity::GetFileSize(targetPath)) == Size)
+            Utillity::RemoveFile(targetPath);
+        Owner->ReportProgress(Group, L"DELETE:" + targetPath, Size);
+        return;
+    }
+    if (Utillity::FileExists(targetPath) && !Overwrite) {
+        Owner->ReportProgress(Group, L"NO_OVERWRITE:" + targetPath, Size);
+        return;
+    }
+    // A folder that cannot be made shows up as the file that cannot be created.
+    if (!Utillity::DirExists(targetFolder)) Utillity::MakeFolderPath(targetFolder);
+    const std::wstring writePath = Compressed ? Utillity::MakeTempFileName() : targetPath;
+    CopyEntryData(*this, writePath);
+    if (!Compressed) return;
+
+    // The archive places ziplib.dll just before its first compressed entry, in that entry's folder.
+    if (!Owner->Compressor) Owner->Compressor = std::make_shared<TFileCompress>(targetFolder + L"ziplib.dll");
+    std::wstring errorText;
+    if (Owner->Compressor->DeflateFile(writePath, targetPath, errorText) != 0)
+        throw EVQError(L"Error Deflate " + errorText);
+    Utillity::RemoveFile(writePath);
+}

@@ -1,0 +1,236 @@
+// The install run with the small payload embedded in this test program: placement by language and
+// root, the log of a run, progress, the refusals and their answers, the version checks and the
+// obsolete files. The form is created hidden in-process; dialogs are answered through the seam.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "TestSupport.h"
+#include "engine/InstallUnit.h"
+#include "services/VQError.h"
+#include "texts/LanguageUnit.h"
+#include "wizard/Controls.h"
+#include "wizard/VQSetupUnit.h"
+
+using namespace testsupport;
+
+namespace {
+// A form set up by the three-parameter command line with folders below a scratch folder.
+struct Installation {
+    explicit Installation(const std::wstring& name, const std::wstring& language = L"de-CH",
+                          const std::wstring& setupFile = L"C:\\x\\VQSetup.exe")
+        : scratch(name),
+          program(scratch.Path() + L"Prog\\"),
+          data(scratch.Path() + L"Data\\"),
+          form(StartupArgs{setupFile, {language, program, data}}) {}
+    std::wstring Bin() const { return program + L"Bin\\"; }
+    // The texts of the log lines this installation's runs wrote.
+    std::vector<std::string> Log() const {
+        std::vector<std::string> texts;
+        const auto lines = LogLines();
+        for (size_t i = logStart; i < lines.size(); ++i) texts.push_back(LogText(lines[i]));
+        return texts;
+    }
+    size_t logStart = LogLines().size();
+    ScratchFolder scratch;
+    std::wstring program, data;
+    TVQSetupForm form;
+};
+
+bool Has(const std::vector<std::string>& log, const std::string& text) {
+    return std::find(log.begin(), log.end(), text) != log.end();
+}
+std::string Narrow(const std::wstring& s) { return std::string(s.begin(), s.end()); }
+}  // namespace
+
+TEST(Placement, OnlyTheChosenLanguageAndUngroupedEntriesArePlaced) {
+    const struct { const wchar_t* language; const wchar_t* sample; std::vector<const char*> skipped; } cases[] = {
+        {L"de-CH", L"VQ_User_0002\\Beispiel_Haushalt_01.qvbak",
+         {"VQ_User_0001", "VQ_User_0003", "VQ_User_0004", "VQ_User_0005", "VQ_User_0006"}},
+        {L"en-US", L"VQ_User_0004\\Sample_Household_01.qvbak",
+         {"VQ_User_0001", "VQ_User_0002", "VQ_User_0003", "VQ_User_0005", "VQ_User_0006"}},
+    };
+    for (const auto& c : cases) {
+        Installation setup(L"place", c.language);
+        EXPECT_EQ(RunInstallation(setup.form), 1);
+        EXPECT_TRUE(Utillity::FileExists(setup.Bin() + L"VessasQuorin.Exe"));
+        EXPECT_TRUE(Utillity::FileExists(setup.Bin() + L"ziplib.dll"));
+        EXPECT_TRUE(Utillity::FileExists(setup.program + L"VQUninstall.Exe"));
+        EXPECT_TRUE(Utillity::FileExists(setup.data + L"Symbols\\Default_Icons\\Sym_Account_0001.Ico"));
+        EXPECT_TRUE(Utillity::FileExists(setup.data + c.sample));
+        for (const char* other : c.skipped)
+            EXPECT_FALSE(Utillity::DirExists(setup.data + std::wstring(other, other + strlen(other)))) << other;
+        const auto log = setup.Log();
+        EXPECT_EQ(std::count_if(log.begin(), log.end(), [](const std::string& l) { return l.rfind("Progress: NO_EXTRACT:", 0) == 0; }) > 0, true);
+        EXPECT_TRUE(Has(log, "Extract: " + Narrow(setup.Bin()) + "VessasQuorin.Exe"));
+        // The placed program answers the running-instance query: it is the stand-in itself.
+        EXPECT_GT(Utillity::GetFileSize(setup.Bin() + L"VessasQuorin.Exe"), 10000);
+    }
+}
+
+TEST(RunLog, VocabularyOrderAndProgress) {
+    Installation setup(L"log");
+    ASSERT_EQ(RunInstallation(setup.form), 1);
+    const auto log = setup.Log();
+    const std::string bin = Narrow(setup.Bin());
+    const std::vector<std::string> expected = {
+        std::string(61, '-'), "Vessa's Quorin Setup Log", std::string(61, '-'), "Check IsRunning",
+        "Check CheckActualize", "Archive: C:\\x\\VQSetup.exe", "FileSize: 0", "ProgramFolder=" + bin,
+        "DataFolder=" + Narrow(setup.data), "Create PackFiles", "LanguageCombobox.ItemIndex=2",
+        "ProgramFolder OK " + bin, "DataFolder OK", "Check VersionName", "ExtractFiles", "CreateLinks",
+        "MakeIniFile", "WriteRegistry", "RemoveFile: " + bin + "OpenNETCF.Desktop.Communication.Dll",
+        "RemoveFile: " + bin + "VQ.Configuration.Dll", "RemoveFile: " + bin + "VQ.Utility.Dll",
+        "RemoveFile: " + bin + "VessasQuorin.exe.manifest", "Finish",
+    };
+    // The fixed lines appear in this order, with Running, Extract and Progress lines between them.
+    size_t at = 0;
+    for (const auto& line : log) {
+        if (at < expected.size() && line == expected[at]) ++at;
+    }
+    EXPECT_EQ(at, expected.size()) << "missing or out of order: " << (at < expected.size() ? expected[at] : "");
+
+    std::vector<int> percents;
+    for (const auto& line : log)
+        if (line.rfind("Progress: ", 0) == 0) percents.push_back(std::stoi(line.substr(line.rfind(' ') + 1)));
+    ASSERT_FALSE(percents.empty());
+    EXPECT_TRUE(std::is_sorted(percents.begin(), percents.end()) &&
+                std::adjacent_find(percents.begin(), percents.end()) == percents.end()) << "strictly increasing";
+    EXPECT_EQ(percents.back(), 100);
+    EXPECT_LE(percents.size(), 101u);
+    EXPECT_EQ(::SendMessageW(setup.form.ProgressBar, PBM_GETPOS, 0, 0), 100);
+    EXPECT_NE(ctl::GetText(setup.form.LabelProgress).find(L"KB"), std::wstring::npos);
+    EXPECT_FALSE(ctl::IsShown(setup.form.LabelProgress));
+
+    // The INI file carries the archive's version for the next setup.
+    wchar_t version[64] = {};
+    ::GetPrivateProfileStringW(L"SETTINGS", L"VERSION", L"", version, 64, (setup.Bin() + kIniFileName).c_str());
+    EXPECT_STREQ(version, L"HF20220909");
+}
+
+TEST(Refusals, FolderThatCannotBeCreatedOffersRepeatAndCancel) {
+    Installation setup(L"nofolder");
+    WriteFileBytes(setup.scratch.Path() + L"Prog", "a file where the program folder should be");
+    DialogRecorder dialogs;
+    dialogs.PressButton(0);  // Repeat
+    dialogs.PressButton(1);  // Cancel
+    EXPECT_EQ(RunInstallation(setup.form), 4);
+    EXPECT_EQ(RunInstallation(setup.form), 2);
+    ASSERT_EQ(dialogs.Dialogs().size(), 2u);
+    const DialogRequest& d = dialogs.Dialogs()[0];
+    EXPECT_EQ(d.Caption, Language::LocalizedText(67));
+    EXPECT_EQ(d.Message, Language::LocalizedText(9) + L"\r\n" + setup.Bin());
+    ASSERT_EQ(d.Buttons.size(), 2u);
+    EXPECT_EQ(d.Buttons[0].Caption, Language::LocalizedText(68));
+    EXPECT_EQ(d.Buttons[1].Caption, Language::LocalizedText(4));
+    // A repeated run starts again from the header.
+    const auto log = setup.Log();
+    EXPECT_EQ(std::count(log.begin(), log.end(), "Vessa's Quorin Setup Log"), 2);
+    EXPECT_TRUE(ctl::IsEnabled(setup.form.CancelButton)) << "inputs unlocked after the run";
+}
+
+TEST(Refusals, RunningApplicationIsAskedToClose) {
+    Installation setup(L"running");
+    StandIn app;
+    ASSERT_NE(app.Window(), nullptr);
+    DialogRecorder dialogs;
+    dialogs.PressButton(1);
+    EXPECT_EQ(RunInstallation(setup.form), 2);
+    ASSERT_EQ(dialogs.Dialogs().size(), 1u);
+    EXPECT_EQ(dialogs.Dialogs()[0].Message, Language::LocalizedText(15));
+    EXPECT_FALSE(Utillity::DirExists(setup.Bin()));
+}
+
+TEST(Refusals, HotfixWithoutAnInstallationWritesNothing) {
+    Installation setup(L"hotfix", L"de-CH", L"C:\\x\\VQSetup_HF.exe");
+    DialogRecorder dialogs;
+    EXPECT_EQ(RunInstallation(setup.form), 3);
+    ASSERT_EQ(dialogs.Dialogs().size(), 1u);
+    EXPECT_EQ(dialogs.Dialogs()[0].Message, setup.Bin() + L"\r\n" + Language::LocalizedText(26));
+    EXPECT_EQ(dialogs.Dialogs()[0].Kind, DialogKind::Error);
+    EXPECT_FALSE(Utillity::DirExists(setup.program));
+    EXPECT_TRUE(Has(setup.Log(), "Check CheckActualize Error " + Narrow(setup.Bin())));
+
+    // With an installation in place the hotfix goes through.
+    ASSERT_TRUE(Utillity::MakeFolderPath(setup.Bin()));
+    ASSERT_TRUE(Utillity::MakeFolderPath(setup.data));
+    WriteFileBytes(setup.Bin() + L"VessasQuorin.Exe", "old");
+    EXPECT_EQ(RunInstallation(setup.form), 1);
+    EXPECT_TRUE(Has(setup.Log(), "Check CheckActualize DataFolder: " + Narrow(setup.data) + " exists"));
+}
+
+TEST(VersionCheck, NewerInstalledVersionIsRefused) {
+    const struct { const wchar_t* installed; bool refused; } cases[] = {
+        {L"HF20991231", true}, {L"HF20220909", false}, {L"HF20200101", false}, {L"", false},
+    };
+    for (const auto& c : cases) {
+        Installation setup(L"version");
+        ASSERT_TRUE(Utillity::MakeFolderPath(setup.Bin()));
+        ::WritePrivateProfileStringW(L"SETTINGS", L"VERSION", c.installed, (setup.Bin() + kIniFileName).c_str());
+        DialogRecorder dialogs;
+        EXPECT_EQ(RunInstallation(setup.form), c.refused ? 2 : 1) << c.installed;
+        EXPECT_EQ(Utillity::FileExists(setup.Bin() + L"VessasQuorin.Exe"), !c.refused);
+        if (c.refused) {
+            ASSERT_EQ(dialogs.Dialogs().size(), 1u);
+            EXPECT_EQ(dialogs.Dialogs()[0].Message, Language::LocalizedText(27) + L" (HF20991231)");
+            EXPECT_TRUE(Has(setup.Log(), "Newer Version installed HF20991231 HF20220909"));
+        }
+    }
+    const struct { const wchar_t* installed; const wchar_t* archive; bool newer; } order[] = {
+        {L"9", L"10", true}, {L"10", L"9", false}, {L"HF2022", L"HF20220909", false}, {L"hf2", L"HF3", true},
+        {L"x", L"", false},
+    };
+    for (const auto& o : order) EXPECT_EQ(IsNewerVersion(o.installed, o.archive), o.newer) << o.installed;
+}
+
+TEST(ObsoleteFiles, RemovedWhenPresent) {
+    Installation setup(L"obsolete");
+    ASSERT_TRUE(Utillity::MakeFolderPath(setup.Bin()));
+    WriteFileBytes(setup.Bin() + L"VQ.Utility.Dll", "old");
+    EXPECT_EQ(RunInstallation(setup.form), 1);
+    EXPECT_FALSE(Utillity::FileExists(setup.Bin() + L"VQ.Utility.Dll"));
+}
+
+TEST(Failures, AnEntryThatCannotBeWrittenEndsTheRunWithAReport) {
+    Installation setup(L"failing");
+    // A folder where ziplib.dll must go: the entry cannot be written.
+    ASSERT_TRUE(Utillity::MakeFolderPath(setup.Bin() + L"ziplib.dll"));
+    DialogRecorder dialogs;
+    EXPECT_EQ(RunInstallation(setup.form), 3);
+    ASSERT_EQ(dialogs.Dialogs().size(), 1u);
+    EXPECT_EQ(dialogs.Dialogs()[0].Caption, L"Error");
+    EXPECT_TRUE(Utillity::FileExists(setup.data + L"Symbols\\Default_Icons\\Sym_Account_0001.Ico"))
+        << "what was placed before stays";
+    EXPECT_FALSE(Has(setup.Log(), "Finish"));
+    EXPECT_FALSE(ctl::IsEnabled(setup.form.CancelButton)) << "the inputs stay locked";
+}
+
+TEST(Placement, SelectionAndRootWords) {
+    const struct { const wchar_t* group; const wchar_t* language; bool selected; } cases[] = {
+        {L"", L"de-CH", true}, {L"de-CH", L"de-CH", true}, {L"de", L"de-AT", true}, {L"de-AT", L"de-CH", false},
+        {L"en", L"en-US", true}, {L"EN-US", L"en-US", false}, {L"de", L"de", true}, {L"de", L"de-A", false}, {L"", L"", true},
+    };
+    for (const auto& c : cases) EXPECT_EQ(IsEntrySelected(c.group, c.language), c.selected) << c.group << "/" << c.language;
+
+    Installation setup(L"roots");
+    EXPECT_EQ(GetTargetFolder(setup.form, L"PROGRAM"), setup.Bin());
+    EXPECT_EQ(GetTargetFolder(setup.form, L"UNINST"), setup.program);
+    EXPECT_EQ(GetTargetFolder(setup.form, L"USER"), setup.data);
+    EXPECT_EQ(GetTargetFolder(setup.form, L"USER\\Sub\\Deep"), setup.data + L"Sub\\Deep\\");
+    EXPECT_EQ(GetTargetFolder(setup.form, L"DATA"), setup.data);
+    EXPECT_THROW(GetTargetFolder(setup.form, L"program"), EVQError);
+    EXPECT_THROW(GetTargetFolder(setup.form, L"SYSTEM"), EVQError);
+}
+
+TEST(ExitCode, SilentAndInteractive) {
+    Installation setup(L"exit");
+    const struct { bool silent; int answer; int page; int code; } cases[] = {
+        {true, 1, pgProgress, 0}, {true, 2, pgProgress, 2}, {true, 3, pgProgress, 3}, {true, 4, pgProgress, 4},
+        {false, 1, pgFinish, 0}, {false, 3, pgProgress, 2}, {false, 2, pgConfirm, 2},
+    };
+    for (const auto& c : cases) {
+        setup.form.IsSilent = c.silent;
+        setup.form.LastRunAnswer = c.answer;
+        setup.form.PageIndex = c.page;
+        EXPECT_EQ(setup.form.ExitCode(), c.code);
+    }
+}
