@@ -21,6 +21,8 @@ add_library(vqsetup_core STATIC
     src/wizard/VQSetupStartup.cpp
     src/wizard/LanguagePages.cpp
     src/wizard/NavigationUnit.cpp
+    src/wizard/FolderPages.cpp
+    src/wizard/OptionsPage.cpp
     src/engine/InstallUnit.cpp
     src/engine/UpdateCheckUnit.cpp
     src/engine/PlacementUnit.cpp
@@ -63,7 +65,8 @@ vq_win_test(startup_test tests/win/StartupTest.cpp)
 vq_win_test(hardening_test tests/win/HardeningTest.cpp)
 vq_win_test(language_test tests/win/LanguageTest.cpp)
 vq_win_test(navigation_test tests/win/NavigationTest.cpp)
-foreach(t utillity_test startup_test hardening_test language_test navigation_test)
+vq_win_test(options_folder_test tests/win/OptionsFolderTest.cpp)
+foreach(t utillity_test startup_test hardening_test language_test navigation_test options_folder_test)
     target_link_libraries(${t} PRIVATE vq_testmain)
 endforeach()
 add_dependencies(startup_test VessasQuorin)
@@ -96,3 +99,5 @@ if(VQ_NATIVE_DIR AND EXISTS "${VQ_NATIVE_DIR}/CTestTestfile.cmake")
     set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES "${VQ_NATIVE_DIR}/CTestTestfile.cmake")
 endif()
 include(cmake/ArchiveWindows.cmake OPTIONAL)
+include(cmake/SettingsWindows.cmake OPTIONAL)
+include(cmake/DrivesWindows.cmake OPTIONAL)

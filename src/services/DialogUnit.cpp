@@ -16,6 +16,11 @@ DialogAnswerer& AnswererSlot() {
     return answerer;
 }
 
+Utillity::FolderBrowser& BrowserSlot() {
+    static Utillity::FolderBrowser browser;
+    return browser;
+}
+
 struct StandardButton {
     const wchar_t* Caption;
     int Result;
@@ -216,8 +221,16 @@ int Utillity::ShowDialog(const std::wstring& caption, const std::wstring& messag
     return RunDialogWindow(request);
 }
 
+void Utillity::SetFolderBrowser(FolderBrowser browser) { BrowserSlot() = std::move(browser); }
+
 bool Utillity::BrowseForFolder(HWND owner, std::wstring& folder, const std::wstring& title,
                                const std::wstring& root) {
+    if (BrowserSlot()) {
+        std::wstring chosen = folder;
+        if (!BrowserSlot()(title, chosen)) return false;
+        folder = chosen;
+        return true;
+    }
     ComPtr<IMalloc> allocator;
     if (FAILED(::SHGetMalloc(allocator.put()))) return false;
     PidlHandle rootList;

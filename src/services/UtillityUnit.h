@@ -83,6 +83,9 @@ public:
 
     // --- seams for tests: dialogs answered without a window, the shell's "open" recorded
     static void SetDialogAnswerer(DialogAnswerer answerer);
+    // Answers the folder picker: true with the chosen folder, or false for a cancelled picker.
+    using FolderBrowser = std::function<bool(const std::wstring& title, std::wstring& folder)>;
+    static void SetFolderBrowser(FolderBrowser browser);
     using ShellOpener = std::function<void(const std::wstring& path)>;
     static void SetShellOpener(ShellOpener opener);
 };

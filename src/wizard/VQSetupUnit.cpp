@@ -184,6 +184,11 @@ LRESULT TVQSetupForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
         case WM_CTLCOLORLISTBOX:
         case WM_CTLCOLORBTN:
             return reinterpret_cast<LRESULT>(OnControlColor(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam)));
+        case WM_NOTIFY: {
+            const auto* header = reinterpret_cast<const NMHDR*>(lParam);
+            if (header->idFrom == idOptionsListView && header->code == LVN_ITEMCHANGED) OptionsListViewChange();
+            return 0;
+        }
         case WM_TIMER:
             if (wParam == kTimerInstallId) TimerInstallTimer();
             return 0;
@@ -206,6 +211,11 @@ void TVQSetupForm::OnCommand(int id, int code) {
         case idCancelButton: if (code == BN_CLICKED) CancelButtonClick(); break;
         case idLanguageComboBox:
         case idDateFormatComboBox: if (code == CBN_SELCHANGE) LanguageComboBoxChange(); break;
+        case idOptionsComboBox: if (code == CBN_SELCHANGE) OptionsComboBoxChange(); break;
+        case idDriveComboBox: if (code == CBN_SELCHANGE) DriveComboBoxChange(); break;
+        case idSearchProgramFolderButton: if (code == BN_CLICKED) SearchProgramFolderButtonClick(); break;
+        case idSearchDataFolderButton: if (code == BN_CLICKED) SearchDataFolderButtonClick(); break;
+        case idResetFoldersButton: if (code == BN_CLICKED) ResetFoldersButtonClick(); break;
         case idProgramFolderEdit: if (code == EN_CHANGE) ProgramFolderEditChange(); break;
         case idDataFolderEdit: if (code == EN_CHANGE) DataFolderEditChange(); break;
         default: break;
@@ -251,5 +261,3 @@ void TVQSetupForm::SetProgressFile(const std::wstring& text) {
     ::UpdateWindow(ProgressFile2Label);
 }
 
-void TVQSetupForm::ReadRegistry() {}
-void TVQSetupForm::FillDriveList() {}

@@ -27,6 +27,9 @@ public:
 // Every occurrence of one character replaced by another.
 std::wstring ReplaceChar(const std::wstring& text, wchar_t from, wchar_t to);
 
+// The folder with the product folder appended, unless it already names the product (in any case).
+std::wstring AppendProductFolder(const std::wstring& folder);
+
 // The setup's language for a system default language; English for any language it does not speak.
 std::wstring LanguageOfSystem(LANGID language);
 
@@ -138,6 +141,12 @@ public:
     void LanguageComboBoxChange();
     void ProgramFolderEditChange();
     void DataFolderEditChange();
+    void OptionsListViewChange();
+    void OptionsComboBoxChange();
+    void DriveComboBoxChange();
+    void SearchProgramFolderButtonClick();
+    void SearchDataFolderButtonClick();
+    void ResetFoldersButtonClick();
 
     // ---- Wizard operations filled in by the pages
     void ShowPage();
