@@ -8,7 +8,7 @@ NATIVE := $(BUILD)/native
 WIN := $(BUILD)/win
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps build native windows test run clean
+.PHONY: all deps build native windows test run screenshots clean
 
 all: build
 
@@ -32,6 +32,9 @@ test: build
 
 run: build
 	@scripts/run-setup $(WIN)/VQSetup.exe $(BUILD)
+
+screenshots: build
+	@scripts/with-wine scripts/screenshots $(WIN) $(BUILD)/screenshots
 
 clean:
 	rm -rf $(BUILD)

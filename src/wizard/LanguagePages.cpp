@@ -179,6 +179,13 @@ void TVQSetupForm::LoadLicence(const std::wstring& resourceName) {
     StreamCursor cursor{data, ::SizeofResource(module, resource)};
     EDITSTREAM stream{reinterpret_cast<DWORD_PTR>(&cursor), 0, StreamOut};
     ::SendMessageW(TermsAndConditionsRichEdit, EM_STREAMIN, SF_RTF, reinterpret_cast<LPARAM>(&stream));
+    // Lines wrap at the window's width even with the horizontal scroll bar present.
+    ::SendMessageW(TermsAndConditionsRichEdit, EM_SETTARGETDEVICE, 0, 0);
+    // The 15-pixel left margin as a formatting rectangle, which every rich edit version honours.
+    RECT area{};
+    ::GetClientRect(TermsAndConditionsRichEdit, &area);
+    area.left += 15;
+    ::SendMessageW(TermsAndConditionsRichEdit, EM_SETRECT, 0, reinterpret_cast<LPARAM>(&area));
     if (stream.dwError != 0)
         throw EVQError(L"Cannot show " + resourceName + L" (" + std::to_wstring(stream.dwError) + L")");
 }
