@@ -68,7 +68,9 @@ std::int64_t FileSizeOf(const std::wstring& path) {
     std::int64_t size = 0;
     Guarded(L"GetFileSize " + path, [&] {
         if (!Utillity::FileExists(path)) return;
-        FileHandle file(::CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+        // Others may read meanwhile: the setup file itself is open while it runs, and its size is
+        // what the log is meant to show.
+        FileHandle file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
         if (!file) {
             size = -1;
             return;
