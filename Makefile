@@ -30,6 +30,9 @@ build: native windows
 test: build
 	@scripts/with-wine ctest --test-dir $(WIN) --output-on-failure -j $(JOBS)
 
+e2e: build
+	@scripts/with-wine ctest --test-dir $(WIN) --output-on-failure -R '^e2e\.'
+
 run: build
 	@scripts/run-setup $(WIN)/VQSetup.exe $(BUILD)
 

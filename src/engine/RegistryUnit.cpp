@@ -1,9 +1,172 @@
-// The registry entries of the installation.
-#include "engine/InstallUnit.h"
-#include "texts/ErrorUnit.h"
+// The registry entries of the installation: the uninstall entry the system's program list shows,
+// the settings key the next setup starts from, and the application's two file types.
+#include <windows.h>
+#include <shlobj.h>
 
-void WriteRegistry(InstallHost&) {
-    Guarded(L"HKEY_CURRENT_USER Setup", [&] {
-        // The settings key, the uninstall entry and the file types come with their own step.
-    });
+#include <cstdint>
+
+#include "engine/InstallUnit.h"
+#include "services/Handles.h"
+#include "services/UtillityUnit.h"
+#include "services/VQError.h"
+#include "texts/ErrorUnit.h"
+#include "texts/LanguageUnit.h"
+
+namespace {
+constexpr wchar_t kUninstallKey[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\VessasQuorin";
+// Read back by the wizard at its next start (wizard/SettingsUnit.cpp), with the same value names.
+constexpr wchar_t kSettingsKey[] = L"SOFTWARE\\VessasQuorin";
+constexpr wchar_t kClassesKey[] = L"Software\\Classes\\";
+
+constexpr wchar_t kDisplayName[] = L"Vessas Quorin 9.9";
+constexpr wchar_t kDisplayVersion[] = L"9.9";
+constexpr wchar_t kPublisher[] = L"Vessa Software";
+// Older setups and the installed application read this value and expect exactly this text,
+// whatever folder was chosen.
+constexpr wchar_t kUserDir[] = L"C:\\Programme\\VessasQuorin";
+constexpr wchar_t kFileTypeDescription[] = L"Vessa's Quorin Backup";
+
+struct FindTraits {
+    using Type = HANDLE;
+    static Type Empty() noexcept { return INVALID_HANDLE_VALUE; }
+    static void Close(Type h) noexcept { ::FindClose(h); }
+};
+using FindHandle = UniqueHandle<FindTraits>;
+
+// A key opened for writing, created when missing; empty when it cannot be opened, which for the
+// machine-wide key simply means the user lacks the rights.
+RegKey CreateKeyForWriting(HKEY root, const std::wstring& path) {
+    RegKey key;
+    if (::RegCreateKeyExW(root, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_SET_VALUE, nullptr, key.put(),
+                          nullptr) != ERROR_SUCCESS)
+        key.reset();
+    return key;
+}
+
+void SetValue(const RegKey& key, const std::wstring& keyPath, const std::wstring& name, DWORD type,
+              const void* data, DWORD bytes) {
+    const LSTATUS status = ::RegSetValueExW(key.get(), name.empty() ? nullptr : name.c_str(), 0, type,
+                                            static_cast<const BYTE*>(data), bytes);
+    if (status != ERROR_SUCCESS)
+        throw EVQError(L"Cannot write the value \"" + name + L"\" of " + keyPath + L" (error " +
+                       std::to_wstring(status) + L")");
+}
+void WriteString(const RegKey& key, const std::wstring& keyPath, const std::wstring& name, const std::wstring& value) {
+    SetValue(key, keyPath, name, REG_SZ, value.c_str(), static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
+}
+void WriteInteger(const RegKey& key, const std::wstring& keyPath, const std::wstring& name, DWORD value) {
+    SetValue(key, keyPath, name, REG_DWORD, &value, sizeof value);
+}
+
+std::wstring YesNo(bool flag) { return flag ? L"Y" : L"N"; }
+
+std::wstring InstallTime(const SYSTEMTIME& t) {
+    return std::to_wstring(t.wYear) + L"," + std::to_wstring(t.wMonth) + L"," + std::to_wstring(t.wDay) + L"," +
+           std::to_wstring(t.wHour) + L"," + std::to_wstring(t.wMinute) + L"," + std::to_wstring(t.wSecond);
+}
+
+// Bytes of the files in a folder (and its sub-folders when asked). Links and junctions are not
+// followed: what they point at belongs to someone else, and they can loop.
+std::uint64_t FolderBytes(const std::wstring& folder, bool recursive) {
+    std::uint64_t total = 0;
+    WIN32_FIND_DATAW found{};
+    FindHandle find(::FindFirstFileExW((folder + L"*").c_str(), FindExInfoBasic, &found, FindExSearchNameMatch,
+                                       nullptr, 0));
+    if (!find) return 0;
+    do {
+        const std::wstring name = found.cFileName;
+        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+            if (recursive && name != L"." && name != L".." && (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0)
+                total += FolderBytes(folder + name + L"\\", true);
+        } else {
+            total += (static_cast<std::uint64_t>(found.nFileSizeHigh) << 32) | found.nFileSizeLow;
+        }
+    } while (::FindNextFileW(find.get(), &found));
+    return total;
+}
+
+// The program list's size column, in KB. The run leaves the application in the Bin folder and the
+// uninstaller beside it; the data folder is left out because it soon holds the user's own files,
+// which an uninstall leaves where they are.
+DWORD EstimatedSizeKB(InstallHost& host) {
+    const std::wstring bin = host.GetProgramFolder(true);
+    const std::wstring uninstall = host.GetUninstallFolder();
+    std::uint64_t bytes = FolderBytes(bin, true);
+    if (UpperCase(uninstall) != UpperCase(bin)) bytes += FolderBytes(uninstall, false);
+    const std::uint64_t kb = (bytes + 1023) / 1024;
+    return kb > MAXDWORD ? MAXDWORD : static_cast<DWORD>(kb);
+}
+
+void WriteUninstallEntry(InstallHost& host) {
+    const std::wstring path = L"HKEY_LOCAL_MACHINE\\" + std::wstring(kUninstallKey);
+    RegKey key = CreateKeyForWriting(HKEY_LOCAL_MACHINE, kUninstallKey);
+    // Without administrator rights the entry cannot be made; the installation is still usable.
+    if (!key) return;
+    const std::wstring bin = host.GetProgramFolder(true);
+    WriteString(key, path, L"UserDir", kUserDir);
+    WriteString(key, path, L"DisplayName", kDisplayName);
+    WriteString(key, path, L"DisplayIcon", bin + L"VQ_Icon.Ico");
+    WriteString(key, path, L"DisplayVersion", kDisplayVersion);
+    // Unquoted and without arguments, as the installed application and older setups read it.
+    WriteString(key, path, L"UninstallString", host.GetUninstallFolder() + L"VQUninstall.Exe");
+    WriteInteger(key, path, L"NoModify", 1);
+    WriteInteger(key, path, L"NoRepair", 1);
+    // What the program list and deployment tools read besides.
+    WriteString(key, path, L"InstallLocation", host.GetProgramFolder(false));
+    WriteString(key, path, L"Publisher", kPublisher);
+    WriteInteger(key, path, L"EstimatedSize", EstimatedSizeKB(host));
+}
+
+void WriteSettings(InstallHost& host, const SYSTEMTIME& now) {
+    // A hotfix keeps the choices of the installation it refreshes, for the next setup as well.
+    if (host.Hotfix()) return;
+    const std::wstring path = L"HKEY_CURRENT_USER\\" + std::wstring(kSettingsKey);
+    RegKey key = CreateKeyForWriting(HKEY_CURRENT_USER, kSettingsKey);
+    if (!key) return;
+    // The folder names are crossed: the program folder is stored as "DataFolder" and the other way
+    // round. Every earlier setup wrote them so, and the reader undoes the same crossing.
+    WriteString(key, path, L"DataFolder", host.ProgramFolderField());
+    WriteString(key, path, L"ProgramFolder", host.DataFolderField());
+    WriteString(key, path, L"RemoveableDataFolder", host.RemoveableProgramFolderField());
+    WriteString(key, path, L"RemoveableProgramFolder", host.RemoveableDataFolderField());
+    WriteString(key, path, L"Language", CurrentLanguage);
+    WriteString(key, path, L"InstallOption_MakeStartMenuEntry", YesNo(host.StartMenuEntry()));
+    WriteString(key, path, L"InstallOption_MakeDesktopLink", YesNo(host.DesktopLink()));
+    WriteString(key, path, L"InstallOption_CheckUpdates", YesNo(host.UpdateCheck()));
+    WriteString(key, path, L"InstallOption_UseRemoveable", YesNo(host.Removeable()));
+    WriteString(key, path, L"InstallOption_DateFormat", host.DateFormatText());
+    WriteString(key, path, L"InstallTime", InstallTime(now));
+}
+
+// One row of the file-type table, as the current user's registration: it needs no administrator
+// rights. A key that cannot be opened is passed over; a value that cannot be written ends the row.
+void RegisterFileType(InstallHost& host, const std::wstring& typeName, const std::wstring& extension,
+                      const std::wstring& iconFile) {
+    const std::wstring bin = host.GetProgramFolder(true);
+    const struct { std::wstring Key, Value; } rows[] = {
+        {kClassesKey + extension, typeName},
+        {kClassesKey + typeName, kFileTypeDescription},
+        {kClassesKey + typeName + L"\\DefaultIcon", bin + iconFile},
+        // The executable's path stays unquoted; the document's path is quoted, as it may hold blanks.
+        {kClassesKey + typeName + L"\\shell\\open\\command", bin + L"VessasQuorin.Exe \"%1\""},
+    };
+    for (const auto& row : rows) {
+        RegKey key = CreateKeyForWriting(HKEY_CURRENT_USER, row.Key);
+        if (key) WriteString(key, L"HKEY_CURRENT_USER\\" + row.Key, L"", row.Value);
+    }
+}
+}  // namespace
+
+void WriteRegistry(InstallHost& host) {
+    // One moment for the whole step, taken before any key is touched.
+    SYSTEMTIME now{};
+    ::GetLocalTime(&now);
+    // Each section reports its own failure and the next one runs regardless.
+    Guarded(L"HKEY_LOCAL_MACHINE Uninst", [&] { WriteUninstallEntry(host); });
+    Guarded(L"HKEY_CURRENT_USER Setup", [&] { WriteSettings(host, now); });
+    Guarded(L"HKEY_CURRENT_USER FileType", [&] { RegisterFileType(host, L"VessasQuorin", L".qvbak", L"VQ_Icon.Ico"); });
+    Guarded(L"HKEY_CURRENT_USER FileType",
+            [&] { RegisterFileType(host, L"VessasQuorinGS", L".qvcalc", L"VQ_Icon_Calc.Ico"); });
+    // Explorer caches icons and open commands per extension until told.
+    ::SHChangeNotify(SHCNE_ASSOCCHANGED, SHCNF_IDLIST, nullptr, nullptr);
 }

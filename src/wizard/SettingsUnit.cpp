@@ -1,4 +1,79 @@
-// The previous installation's choices, read back from the current user's settings key.
+// The previous installation's choices, read back from the current user's settings key that the
+// install run writes (engine/RegistryUnit.cpp, with the same value names).
+#include <windows.h>
+
+#include <string>
+
+#include "services/Handles.h"
+#include "services/VQError.h"
 #include "wizard/VQSetupUnit.h"
 
-void TVQSetupForm::ReadRegistry() {}
+namespace {
+constexpr wchar_t kSettingsKey[] = L"SOFTWARE\\VessasQuorin";
+
+// A missing value reads as empty. A value of another type than a string is no setting this
+// program wrote, and raises an error.
+std::wstring ReadString(const RegKey& key, const wchar_t* name) {
+    DWORD type = 0;
+    DWORD bytes = 0;
+    LSTATUS status = ::RegQueryValueExW(key.get(), name, nullptr, &type, nullptr, &bytes);
+    if (status == ERROR_FILE_NOT_FOUND) return L"";
+    if (status != ERROR_SUCCESS || (type != REG_SZ && type != REG_EXPAND_SZ))
+        throw EVQError(std::wstring(L"Invalid setting ") + name);
+    // Room for a terminating zero the stored data may lack.
+    std::wstring value(bytes / sizeof(wchar_t) + 1, L'\0');
+    bytes = static_cast<DWORD>(value.size() * sizeof(wchar_t));
+    status = ::RegQueryValueExW(key.get(), name, nullptr, &type, reinterpret_cast<BYTE*>(value.data()), &bytes);
+    if (status != ERROR_SUCCESS) throw EVQError(std::wstring(L"Invalid setting ") + name);
+    value.resize(bytes / sizeof(wchar_t));
+    const size_t end = value.find(L'\0');
+    if (end != std::wstring::npos) value.resize(end);
+    return value;
+}
+
+// Only "Y" means yes; an older or damaged value of any other text means no, and a value never
+// written keeps the setup's own default.
+bool ReadFlag(const RegKey& key, const wchar_t* name, bool unset) {
+    const std::wstring value = ReadString(key, name);
+    return value.empty() ? unset : value == L"Y";
+}
+}  // namespace
+
+void TVQSetupForm::ReadRegistry() {
+    ProgramFolder.clear();
+    DataFolder.clear();
+    RemoveableProgramFolder.clear();
+    RemoveableDataFolder.clear();
+    std::wstring language, dateFormat;
+    try {
+        RegKey key;
+        // Opened for reading only: a machine that never saw an installation keeps no trace of
+        // this start.
+        const LSTATUS status = ::RegOpenKeyExW(HKEY_CURRENT_USER, kSettingsKey, 0, KEY_QUERY_VALUE, key.put());
+        if (status == ERROR_SUCCESS) {
+            // The folder names are crossed ("DataFolder" holds the program folder), as every
+            // setup has written them.
+            ProgramFolder = ReadString(key, L"DataFolder");
+            DataFolder = ReadString(key, L"ProgramFolder");
+            RemoveableProgramFolder = ReadString(key, L"RemoveableDataFolder");
+            RemoveableDataFolder = ReadString(key, L"RemoveableProgramFolder");
+            language = ReadString(key, L"Language");
+            MakeStartMenuEntry = ReadFlag(key, L"InstallOption_MakeStartMenuEntry", true);
+            MakeDesktopLink = ReadFlag(key, L"InstallOption_MakeDesktopLink", true);
+            CheckUpdates = ReadFlag(key, L"InstallOption_CheckUpdates", true);
+            UseRemoveable = ReadFlag(key, L"InstallOption_UseRemoveable", false);
+            dateFormat = ReadString(key, L"InstallOption_DateFormat");
+        } else if (status != ERROR_FILE_NOT_FOUND) {
+            throw EVQError(L"Cannot read the settings key");
+        }
+    } catch (const EVQError&) {
+        // Earlier settings are a convenience: when they cannot be read the setup starts from its
+        // defaults, without bothering the user, and takes none of the folders read so far.
+        ProgramFolder.clear();
+        DataFolder.clear();
+        RemoveableProgramFolder.clear();
+        RemoveableDataFolder.clear();
+        return;
+    }
+    if (!language.empty()) SelectLanguage(language, dateFormat);
+}

@@ -111,8 +111,10 @@ TEST(ApplyLanguage, SwitchingKeepsTheDateFormatAndRefillsEveryCaption) {
     EXPECT_TRUE(ctl::IsShown(form->DateFormatComboBox));
     EXPECT_EQ(ctl::ComboIndex(form->DateFormatComboBox), 1);
 
-    // Every caption of the table is filled in each language, and the setup type keeps its position.
-    ctl::ComboSelect(form->OptionsComboBox, 1);
+    // Every caption of the table is filled in each language, and the setup type keeps its position
+    // (custom, matching an unticked desktop link).
+    ListView_SetCheckState(form->OptionsListView, 2, FALSE);
+    ASSERT_EQ(ctl::ComboIndex(form->OptionsComboBox), 1);
     for (int position = 0; position < 6; ++position) {
         Choose(*form, form->LanguageComboBox, position);
         for (HWND w : {form->WellcomeLabel, form->WellcomeInfoLabel, form->LanguageInfoLabel, form->DriveLabel,

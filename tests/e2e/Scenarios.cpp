@@ -1,0 +1,870 @@
+// The real VQSetup.exe, started and driven from outside as its users meet it, and the machine
+// checked afterwards: the files against the archive the setup carries, the INI file, the
+// registry, the shortcut, the setup log and the exit code. The scenarios run one after the other
+// in one prefix; each removes what an installation leaves behind before and after it runs.
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <objbase.h>
+#include <shlobj.h>
+#include <shobjidl.h>
+#include <zlib.h>
+
+#include <algorithm>
+#include <map>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "Driver.h"
+#include "archive/PackFileUnit.h"
+#include "archive/ResourceStream.h"
+#include "wizard/VQSetupUnit.h"
+
+using namespace e2e;
+
+namespace {
+
+const std::wstring kProgramFolder = L"C:\\Program Files\\VessasQuorin\\";
+const std::wstring kBin = kProgramFolder + L"Bin\\";
+const std::wstring kDataFolder = L"C:\\users\\Public\\VessasQuorin\\";
+const std::wstring kSettingsKey = L"Software\\VessasQuorin";
+const std::wstring kUninstallKey = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\VessasQuorin";
+const std::string kDashes(61, '-');
+
+// ---- files and folders
+
+std::wstring SpecialFolder(int csidl) {
+    wchar_t path[MAX_PATH] = {};
+    ::SHGetFolderPathW(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, path);
+    std::wstring folder = path;
+    if (!folder.empty() && folder.back() != L'\\') folder += L'\\';
+    return folder;
+}
+
+std::wstring TempFolder() {
+    wchar_t path[MAX_PATH] = {};
+    ::GetTempPathW(MAX_PATH, path);
+    return path;
+}
+
+bool FileExists(const std::wstring& path) {
+    const DWORD attributes = ::GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool FolderExists(const std::wstring& path) {
+    const DWORD attributes = ::GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+std::string ReadBytes(const std::wstring& path) {
+    HANDLE file = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return {};
+    std::string bytes(static_cast<size_t>(::GetFileSize(file, nullptr)), '\0');
+    DWORD got = 0;
+    if (!bytes.empty()) ::ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr);
+    ::CloseHandle(file);
+    bytes.resize(got);
+    return bytes;
+}
+
+void WriteBytes(const std::wstring& path, const std::string& bytes) {
+    HANDLE file = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE) << Narrow(path);
+    DWORD written = 0;
+    ::WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    ::CloseHandle(file);
+}
+
+void DeleteTree(const std::wstring& folder) {
+    const std::wstring base = folder.back() == L'\\' ? folder : folder + L'\\';
+    WIN32_FIND_DATAW found{};
+    HANDLE search = ::FindFirstFileW((base + L"*").c_str(), &found);
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            const std::wstring name = found.cFileName;
+            if (name == L"." || name == L"..") continue;
+            const std::wstring path = base + name;
+            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+                DeleteTree(path);
+            } else {
+                ::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+                ::DeleteFileW(path.c_str());
+            }
+        } while (::FindNextFileW(search, &found));
+        ::FindClose(search);
+    }
+    ::RemoveDirectoryW(base.c_str());
+}
+
+// Every file below a folder, as lower-case full paths.
+void CollectFiles(const std::wstring& folder, std::set<std::wstring>& files) {
+    WIN32_FIND_DATAW found{};
+    HANDLE search = ::FindFirstFileW((folder + L"*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return;
+    do {
+        const std::wstring name = found.cFileName;
+        if (name == L"." || name == L"..") continue;
+        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            CollectFiles(folder + name + L"\\", files);
+        } else {
+            std::wstring path = folder + name;
+            ::CharLowerBuffW(path.data(), static_cast<DWORD>(path.size()));
+            files.insert(path);
+        }
+    } while (::FindNextFileW(search, &found));
+    ::FindClose(search);
+}
+
+std::wstring Lower(std::wstring text) {
+    ::CharLowerBuffW(text.data(), static_cast<DWORD>(text.size()));
+    return text;
+}
+
+// A folder of this run below the temp folder; gone before and after.
+class Scratch {
+public:
+    explicit Scratch(const std::wstring& name) : path_(TempFolder() + L"vq-e2e-" + name + L"\\") {
+        DeleteTree(path_);
+        ::CreateDirectoryW(path_.c_str(), nullptr);
+    }
+    ~Scratch() { DeleteTree(path_); }
+    const std::wstring& Path() const { return path_; }
+
+private:
+    std::wstring path_;
+};
+
+std::wstring SetupExe() { return ModuleFolder() + L"VQSetup.exe"; }
+
+// The setup under another file name, where the name decides something.
+std::wstring CopySetup(const Scratch& scratch, const std::wstring& name) {
+    const std::wstring target = scratch.Path() + name;
+    if (!::CopyFileW(SetupExe().c_str(), target.c_str(), FALSE)) ADD_FAILURE() << "cannot copy the setup to " << Narrow(target);
+    return target;
+}
+
+// ---- registry, INI file, shortcut
+
+std::wstring RegString(HKEY root, const std::wstring& key, const wchar_t* value) {
+    wchar_t data[1024] = {};
+    DWORD size = sizeof(data);
+    if (::RegGetValueW(root, key.c_str(), value, RRF_RT_REG_SZ, nullptr, data, &size) != ERROR_SUCCESS)
+        return L"<missing>";
+    return data;
+}
+
+// Every value of a key as text, to compare a key before and after a run.
+std::map<std::wstring, std::wstring> RegValues(HKEY root, const std::wstring& key) {
+    std::map<std::wstring, std::wstring> values;
+    HKEY opened = nullptr;
+    if (::RegOpenKeyExW(root, key.c_str(), 0, KEY_READ, &opened) != ERROR_SUCCESS) return values;
+    for (DWORD i = 0;; ++i) {
+        wchar_t name[256] = {};
+        DWORD nameLength = 256, type = 0;
+        BYTE data[2048] = {};
+        DWORD size = sizeof(data);
+        if (::RegEnumValueW(opened, i, name, &nameLength, nullptr, &type, data, &size) != ERROR_SUCCESS) break;
+        values[name] = type == REG_SZ ? std::wstring(reinterpret_cast<const wchar_t*>(data)) : L"<type " + std::to_wstring(type) + L">";
+    }
+    ::RegCloseKey(opened);
+    return values;
+}
+
+std::wstring Ini(const std::wstring& section, const std::wstring& key) {
+    wchar_t value[1024] = {};
+    ::GetPrivateProfileStringW(section.c_str(), key.c_str(), L"<missing>", value, 1024, (kBin + L"VessasQuorin.Ini").c_str());
+    return value;
+}
+
+std::wstring ShortcutTarget(const std::wstring& link) {
+    IShellLinkW* shellLink = nullptr;
+    if (FAILED(::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
+                                  reinterpret_cast<void**>(&shellLink))))
+        return L"<no shell link object>";
+    std::wstring target = L"<unreadable>";
+    IPersistFile* file = nullptr;
+    if (SUCCEEDED(shellLink->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)))) {
+        wchar_t path[MAX_PATH] = {};
+        if (SUCCEEDED(file->Load(link.c_str(), STGM_READ)) &&
+            SUCCEEDED(shellLink->GetPath(path, MAX_PATH, nullptr, 0)))
+            target = path;
+        file->Release();
+    }
+    shellLink->Release();
+    return target;
+}
+
+// Everything an installation leaves on the machine, removed.
+void RemoveInstallation() {
+    DeleteTree(kProgramFolder);
+    DeleteTree(kDataFolder);
+    ::RegDeleteTreeW(HKEY_CURRENT_USER, kSettingsKey.c_str());
+    ::RegDeleteTreeW(HKEY_LOCAL_MACHINE, kUninstallKey.c_str());
+    for (const wchar_t* type : {L".qvbak", L".qvcalc", L"VessasQuorin", L"VessasQuorinGS"})
+        ::RegDeleteTreeW(HKEY_CURRENT_USER, (std::wstring(L"Software\\Classes\\") + type).c_str());
+    ::DeleteFileW((SpecialFolder(CSIDL_COMMON_DESKTOPDIRECTORY) + L"Vessas Quorin.lnk").c_str());
+    ::DeleteFileW((SpecialFolder(CSIDL_DESKTOP) + L"Vessas Quorin.lnk").c_str());
+    DeleteTree(SpecialFolder(CSIDL_PROGRAMS) + L"Vessas Quorin");
+}
+
+// ---- the setup log
+
+// The log is never truncated: a scenario reads what was appended after its start.
+class LogReader {
+public:
+    LogReader() : path_(TempFolder() + L"VQ_Setup_Log.Txt"), start_(ReadBytes(path_).size()) {}
+
+    // The texts of the new lines without their time stamps; continuation lines of a message
+    // that holds line breaks have no stamp and stay as they are.
+    std::vector<std::string> Lines() const {
+        const std::string bytes = ReadBytes(path_);
+        std::vector<std::string> lines;
+        size_t at = std::min(start_, bytes.size());
+        while (at < bytes.size()) {
+            size_t end = bytes.find("\r\n", at);
+            if (end == std::string::npos) end = bytes.size();
+            lines.push_back(WithoutStamp(bytes.substr(at, end - at)));
+            at = end + 2;
+        }
+        return lines;
+    }
+
+private:
+    static std::string WithoutStamp(const std::string& line) {
+        // "<short date> <long time> <text>"; the regional formats may hold blanks themselves.
+        SYSTEMTIME now;
+        ::GetLocalTime(&now);
+        wchar_t date[64] = {}, time[64] = {};
+        ::GetDateFormatW(LOCALE_USER_DEFAULT, DATE_SHORTDATE, &now, nullptr, date, 64);
+        ::GetTimeFormatW(LOCALE_USER_DEFAULT, 0, &now, nullptr, time, 64);
+        const std::string datePart = Narrow(date) + " ";
+        if (line.compare(0, datePart.size(), datePart) != 0) return line;
+        size_t blanks = static_cast<size_t>(std::count(time, time + wcslen(time), L' ')) + 1;
+        size_t pos = datePart.size();
+        while (blanks-- > 0) {
+            pos = line.find(' ', pos);
+            if (pos == std::string::npos) return line;
+            ++pos;
+        }
+        return line.substr(pos);
+    }
+
+    std::wstring path_;
+    size_t start_;
+};
+
+bool StartsWith(const std::string& text, const std::string& prefix) { return text.compare(0, prefix.size(), prefix) == 0; }
+
+size_t CountStarting(const std::vector<std::string>& lines, const std::string& prefix) {
+    return static_cast<size_t>(std::count_if(lines.begin(), lines.end(), [&](const std::string& l) { return StartsWith(l, prefix); }));
+}
+
+// The expected lines, each found (by its beginning) after the one before.
+void ExpectInOrder(const std::vector<std::string>& lines, const std::vector<std::string>& expected) {
+    size_t at = 0;
+    for (const std::string& prefix : expected) {
+        while (at < lines.size() && !StartsWith(lines[at], prefix)) ++at;
+        if (at == lines.size()) {
+            ADD_FAILURE() << "log line \"" << prefix << "\" missing or out of order";
+            return;
+        }
+        ++at;
+    }
+}
+
+// The lines of the install attempts: each begins with the header block.
+std::vector<std::vector<std::string>> Attempts(const std::vector<std::string>& lines) {
+    std::vector<std::vector<std::string>> attempts;
+    for (size_t i = 0; i < lines.size(); ++i) {
+        if (lines[i] == kDashes && i + 2 < lines.size() && lines[i + 1] == "Vessa's Quorin Setup Log" &&
+            lines[i + 2] == kDashes) {
+            attempts.emplace_back();
+            i += 2;
+            continue;
+        }
+        if (!attempts.empty()) attempts.back().push_back(lines[i]);
+    }
+    return attempts;
+}
+
+// ---- the archive the setup carries
+
+std::string Gunzip(const std::string& member) {
+    z_stream z{};
+    if (inflateInit2(&z, 16 + MAX_WBITS) != Z_OK) return {};
+    std::string out;
+    z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(member.data()));
+    z.avail_in = static_cast<uInt>(member.size());
+    char buffer[65536];
+    int status = Z_OK;
+    while (status == Z_OK) {
+        z.next_out = reinterpret_cast<Bytef*>(buffer);
+        z.avail_out = sizeof(buffer);
+        status = inflate(&z, Z_NO_FLUSH);
+        out.append(buffer, sizeof(buffer) - z.avail_out);
+    }
+    inflateEnd(&z);
+    return status == Z_STREAM_END ? out : std::string("<corrupt gzip member>");
+}
+
+class Payload {
+public:
+    Payload() {
+        module_ = ::LoadLibraryExW(SetupExe().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+        if (!module_) return;
+        stream_ = std::make_unique<TMemoryStream>(OpenResourceStream(module_, L"FILESTREAM"));
+        files_.Load(*stream_, version_);
+    }
+    ~Payload() {
+        if (module_) ::FreeLibrary(module_);
+    }
+    const std::wstring& Version() const { return version_; }
+    const std::vector<std::unique_ptr<TPackFile>>& Entries() const { return files_.Entries; }
+
+    static bool Selected(const TPackFile& e, const std::wstring& language) {
+        return e.Group.empty() || e.Group == language || (language.size() == 5 && e.Group == language.substr(0, 2));
+    }
+    static std::wstring Target(const TPackFile& e, const std::wstring& program, const std::wstring& data) {
+        std::wstring root;
+        if (e.Root == L"PROGRAM") root = program + L"Bin\\";
+        else if (e.Root == L"UNINST") root = program;
+        else if (e.Root.rfind(L"USER", 0) == 0) {
+            root = data + e.Root.substr(std::min<size_t>(5, e.Root.size()));
+            if (root.back() != L'\\') root += L'\\';
+        } else root = data;
+        return root + (e.Folder.empty() ? L"" : e.Folder + L"\\") + e.FileName;
+    }
+    // The bytes an entry leaves on disk.
+    std::string Content(const TPackFile& e) const {
+        std::string data(static_cast<size_t>(e.Size), '\0');
+        stream_->Seek(e.DataOffset);
+        stream_->Read(data.data(), e.Size);
+        return e.Compressed ? Gunzip(data) : data;
+    }
+
+private:
+    HMODULE module_ = nullptr;
+    std::unique_ptr<TMemoryStream> stream_;
+    TPackFiles files_{nullptr};
+    std::wstring version_;
+};
+
+const Payload& ThePayload() {
+    static Payload payload;
+    return payload;
+}
+
+// The installation of one language into two folders holds exactly the archive's files of that
+// language, byte for byte, and nothing of the other languages.
+void ExpectInstalled(const std::wstring& language, const std::wstring& program, const std::wstring& data) {
+    const Payload& payload = ThePayload();
+    ASSERT_FALSE(payload.Entries().empty()) << "the setup's archive could not be read";
+    std::set<std::wstring> expected;
+    int wrong = 0;
+    for (const auto& e : payload.Entries()) {
+        if (!Payload::Selected(*e, language)) continue;
+        const std::wstring path = Payload::Target(*e, program, data);
+        expected.insert(Lower(path));
+        if (ReadBytes(path) != payload.Content(*e) && ++wrong <= 5) ADD_FAILURE() << "not the archive's bytes: " << Narrow(path);
+    }
+    EXPECT_EQ(wrong, 0) << "files with wrong contents";
+    std::set<std::wstring> found;
+    CollectFiles(program, found);
+    CollectFiles(data, found);
+    std::vector<std::wstring> missing, extra;
+    std::set_difference(expected.begin(), expected.end(), found.begin(), found.end(), std::back_inserter(missing));
+    std::set_difference(found.begin(), found.end(), expected.begin(), expected.end(), std::back_inserter(extra));
+    // Besides the archive's files, the installation writes only the application's INI file.
+    extra.erase(std::remove(extra.begin(), extra.end(), Lower(program + L"Bin\\VessasQuorin.Ini")), extra.end());
+    for (const auto& p : missing) ADD_FAILURE() << "missing: " << Narrow(p);
+    for (const auto& p : extra) ADD_FAILURE() << "not of this installation: " << Narrow(p);
+}
+
+// ---- walking the wizard
+
+const std::wstring kExitQuestionEn =
+    L"The setup is not yet finished. If you terminate it now, \r\n, the program is not installed.\r\n\r\n"
+    L"You can execute the setup programme at a later time again in order to complete the installation\r\n\r\nQuit setup?";
+
+// From the welcome page to the confirmation page with every choice left as it is.
+void NextToConfirmation(SetupProcess& setup) {
+    setup.WaitPage(pgLanguage);
+    for (int guard = 0; guard < 6 && setup.Page() != pgConfirm; ++guard) {
+        const int page = setup.Page();
+        setup.Click(idNextButton);
+        setup.WaitUntil([&] { return setup.Page() > page; }, 15000, "the page after " + std::to_string(page));
+    }
+    setup.WaitPage(pgConfirm);
+}
+
+// The exit question, answered with Yes (0) or No (1).
+void AnswerExitQuestion(SetupProcess& setup, size_t button, const std::wstring& title = L"Exit setup",
+                        const std::vector<std::wstring>& buttons = {L"Yes", L"No"}) {
+    const Dialog question = setup.WaitDialog();
+    EXPECT_EQ(question.Caption, title);
+    EXPECT_EQ(question.Buttons, buttons);
+    setup.Answer(question, button);
+}
+
+class Scenario : public ::testing::Test {
+protected:
+    void SetUp() override {
+        RemoveInstallation();
+        log_ = std::make_unique<LogReader>();
+    }
+    void TearDown() override {
+        CloseTextViewers();
+        RemoveInstallation();
+    }
+    std::vector<std::string> Log() const { return log_->Lines(); }
+    // Lines written from now on only, after a preparation that ran the setup itself.
+    void RestartLog() { log_ = std::make_unique<LogReader>(); }
+
+private:
+    std::unique_ptr<LogReader> log_;
+};
+
+// ---- the scenarios
+
+TEST_F(Scenario, StandardInstallationThroughAllPagesIntoTheDefaultFolders) {
+    SetupProcess setup(SetupExe(), L"", L"standard");
+    setup.WaitPage(pgLanguage);
+    EXPECT_EQ(setup.Caption(), L"VESSA'S QUORIN 9.9");
+    EXPECT_EQ(setup.ComboItems(idLanguageComboBox),
+              (std::vector<std::wstring>{L"Deutsch (Deutschland)", L"Deutsch (\u00d6sterreich)", L"Deutsch (Schweiz)",
+                                         L"English", L"Fran\u00e7ais", L"Espa\u00f1ol"}));
+    EXPECT_EQ(setup.ComboSelection(idLanguageComboBox), 3);
+    EXPECT_FALSE(setup.Visible(idBackButton));
+
+    const std::vector<std::pair<int, std::wstring>> walk = {
+        {pgLicence, L"Next >"}, {pgOptions, L"Next >"}, {pgFolder, L"Next >"}, {pgConfirm, L"Install"}};
+    for (const auto& [page, next] : walk) {
+        setup.Click(idNextButton);
+        setup.WaitPage(page);
+        EXPECT_EQ(setup.Text(idNextButton), next) << "page " << page;
+        EXPECT_TRUE(setup.Visible(idBackButton)) << "page " << page;
+        if (page == pgOptions) {
+            EXPECT_EQ(setup.ComboSelection(idOptionsComboBox), 0);
+            EXPECT_EQ(setup.ComboItems(idOptionsComboBox).at(0), L"Standard installation");
+            const bool checks[5] = {true, true, true, true, false};
+            for (int item = 1; item < 5; ++item) EXPECT_EQ(setup.Checked(idOptionsListView, item), checks[item]) << item;
+        }
+        if (page == pgFolder) {
+            EXPECT_EQ(setup.Text(idProgramFolderEdit), kProgramFolder);
+            EXPECT_EQ(setup.Text(idDataFolderEdit), L"AppData - Folder\\VessasQuorin\\");
+            EXPECT_TRUE(setup.Visible(idResetFoldersButton));
+        }
+    }
+    const std::wstring summary = setup.Text(idSumaryRichEdit);
+    EXPECT_NE(summary.find(L"    " + kProgramFolder + L"\r\n"), std::wstring::npos) << Narrow(summary);
+    EXPECT_NE(summary.find(L"    " + kDataFolder + L"\r\n"), std::wstring::npos) << Narrow(summary);
+    EXPECT_NE(summary.find(L"    Standard installation"), std::wstring::npos) << Narrow(summary);
+
+    setup.Click(idNextButton);
+    setup.WaitPage(pgFinish, 60000);
+    EXPECT_EQ(setup.Text(idCancelButton), L"Finish");
+    EXPECT_FALSE(setup.Visible(idNextButton));
+    EXPECT_FALSE(setup.Visible(idBackButton));
+    setup.Click(idCancelButton);
+    EXPECT_EQ(setup.WaitExit(), 0u);
+
+    ExpectInstalled(L"en-US", kProgramFolder, kDataFolder);
+    EXPECT_EQ(Ini(L"SETTINGS", L"VERSION"), ThePayload().Version());
+    EXPECT_EQ(Ini(L"SETTINGS", L"LANGUAGE"), L"en-US");
+    EXPECT_EQ(Ini(L"SETTINGS", L"DATEFORMAT"), L"DD/MM/YY");
+    EXPECT_EQ(Ini(L"FOLDERS", L"DATA"), kDataFolder);
+    EXPECT_EQ(ShortcutTarget(SpecialFolder(CSIDL_COMMON_DESKTOPDIRECTORY) + L"Vessas Quorin.lnk"), kBin + L"VessasQuorin.Exe");
+    EXPECT_EQ(ShortcutTarget(SpecialFolder(CSIDL_PROGRAMS) + L"Vessas Quorin\\Vessas Quorin.lnk"), kBin + L"VessasQuorin.Exe");
+    // The folder values are stored crosswise: the next setup reads them back the same way.
+    EXPECT_EQ(Lower(RegString(HKEY_CURRENT_USER, kSettingsKey, L"DataFolder")).rfind(Lower(L"C:\\Program Files\\VessasQuorin"), 0), 0u);
+    EXPECT_EQ(Lower(RegString(HKEY_CURRENT_USER, kSettingsKey, L"ProgramFolder")).rfind(Lower(L"C:\\users\\Public\\VessasQuorin"), 0), 0u);
+    EXPECT_EQ(RegString(HKEY_CURRENT_USER, kSettingsKey, L"Language"), L"en-US");
+    EXPECT_EQ(RegString(HKEY_LOCAL_MACHINE, kUninstallKey, L"UninstallString"), kProgramFolder + L"VQUninstall.Exe");
+    EXPECT_EQ(RegString(HKEY_CURRENT_USER, L"Software\\Classes\\VessasQuorin\\shell\\open\\command", nullptr),
+              kBin + L"VessasQuorin.Exe \"%1\"");
+
+    const auto lines = Log();
+    const auto attempts = Attempts(lines);
+    ASSERT_EQ(attempts.size(), 1u);
+    const std::string bin = Narrow(kBin);
+    ExpectInOrder(lines, {"CurrentUserName ", "FileName " + Narrow(SetupExe()), "GetLanguage", "GetIsHotfix", kDashes,
+                          "Vessa's Quorin Setup Log", kDashes, "Check IsRunning", "Running(0):", "Check CheckActualize",
+                          "Archive: " + Narrow(SetupExe()), "FileSize: ", "ProgramFolder=" + bin,
+                          "DataFolder=" + Narrow(kDataFolder), "Create PackFiles", "LanguageCombobox.ItemIndex=3",
+                          "ProgramFolder OK " + bin, "DataFolder OK", "Check VersionName", "ExtractFiles", "Extract: ",
+                          "CreateLinks", "MakeIniFile", "WriteRegistry",
+                          "RemoveFile: " + bin + "OpenNETCF.Desktop.Communication.Dll", "RemoveFile: " + bin + "VQ.Configuration.Dll",
+                          "RemoveFile: " + bin + "VQ.Utility.Dll", "RemoveFile: " + bin + "VessasQuorin.exe.manifest", "Finish"});
+    size_t selected = 0;
+    for (const auto& e : ThePayload().Entries()) selected += Payload::Selected(*e, L"en-US") ? 1 : 0;
+    EXPECT_EQ(CountStarting(attempts[0], "Extract: "), selected);
+    EXPECT_EQ(CountStarting(attempts[0], "FileSize: " + std::to_string(ReadBytes(SetupExe()).size())), 1u);
+    // Progress is logged only when the percentage changes, so it climbs strictly up to 100.
+    std::vector<int> percents;
+    for (const auto& l : attempts[0])
+        if (StartsWith(l, "Progress: ")) percents.push_back(std::atoi(l.substr(l.find_last_of(' ') + 1).c_str()));
+    ASSERT_FALSE(percents.empty());
+    EXPECT_TRUE(std::is_sorted(percents.begin(), percents.end(), std::less_equal<int>())) << "progress goes back";
+    EXPECT_EQ(std::adjacent_find(percents.begin(), percents.end()), percents.end()) << "a percentage logged twice";
+    EXPECT_EQ(percents.back(), 100);
+}
+
+TEST_F(Scenario, AustrianUserPicksTheLanguageCustomOptionsAndOwnFoldersWhichTheNextStartShowsAgain) {
+    // Wine gives a process the system language of the Unix locale it was started in, so this one
+    // runs in a program started on an Austrian locale (a CTest entry of its own).
+    if (::GetSystemDefaultLangID() != 0x0C07) GTEST_SKIP() << "needs an Austrian system (LANG=de_AT.UTF-8)";
+    Scratch scratch(L"austria");
+    const std::wstring program = scratch.Path() + L"Programme\\VessasQuorin\\";
+    const std::wstring data = scratch.Path() + L"Daten\\VessasQuorin\\";
+    {
+        SetupProcess setup(SetupExe(), L"", L"austria");
+        setup.WaitPage(pgLanguage);
+        EXPECT_EQ(setup.Text(idNextButton), L"Weiter >");
+        EXPECT_EQ(setup.ComboItems(idLanguageComboBox), (std::vector<std::wstring>{L"Deutsch (Deutschland)",
+                  L"Deutsch (\u00d6sterreich)", L"Deutsch (Schweiz)", L"English", L"Fran\u00e7ais", L"Espa\u00f1ol"}));
+        EXPECT_EQ(setup.ComboSelection(idLanguageComboBox), -1) << "a German-speaking user picks the country";
+        setup.Click(idNextButton);
+        const Dialog ask = setup.WaitDialog();
+        EXPECT_EQ(ask.Text, L"Bitte w\u00e4hlen Sie eine Sprache aus");
+        setup.Answer(ask, 0);
+        EXPECT_EQ(setup.Page(), pgLanguage);
+
+        setup.SelectComboText(idLanguageComboBox, L"Deutsch (\u00d6sterreich)");
+        setup.Click(idNextButton);
+        setup.WaitPage(pgLicence);
+        setup.Click(idNextButton);
+        setup.WaitPage(pgOptions);
+        EXPECT_EQ(setup.ComboSelection(idOptionsComboBox), 0);
+        setup.SetChecked(idOptionsListView, 2, false);
+        EXPECT_FALSE(setup.Checked(idOptionsListView, 2));
+        EXPECT_EQ(setup.ComboSelection(idOptionsComboBox), 1) << "fewer components make a custom installation";
+        setup.Click(idNextButton);
+        setup.WaitPage(pgFolder);
+        EXPECT_EQ(setup.Text(idDataFolderEdit), L"AppData - Ordner\\VessasQuorin\\");
+        setup.TypeText(idProgramFolderEdit, program);
+        setup.TypeText(idDataFolderEdit, data);
+        setup.Click(idNextButton);
+        setup.WaitPage(pgConfirm);
+        const std::wstring summary = setup.Text(idSumaryRichEdit);
+        EXPECT_NE(summary.find(L"    " + program + L"\r\n"), std::wstring::npos) << Narrow(summary);
+        EXPECT_NE(summary.find(L"    " + data + L"\r\n"), std::wstring::npos) << Narrow(summary);
+        setup.Click(idNextButton);
+        setup.WaitPage(pgFinish, 60000);
+        EXPECT_EQ(setup.Text(idCancelButton), L"Fertigstellen");
+        setup.Click(idCancelButton);
+        EXPECT_EQ(setup.WaitExit(), 0u);
+    }
+    ExpectInstalled(L"de-AT", program, data);
+    EXPECT_FALSE(FolderExists(kProgramFolder));
+    EXPECT_FALSE(FileExists(SpecialFolder(CSIDL_COMMON_DESKTOPDIRECTORY) + L"Vessas Quorin.lnk"));
+    EXPECT_EQ(ShortcutTarget(SpecialFolder(CSIDL_PROGRAMS) + L"Vessas Quorin\\Vessas Quorin.lnk"),
+              program + L"Bin\\VessasQuorin.Exe");
+    wchar_t language[32] = {};
+    ::GetPrivateProfileStringW(L"SETTINGS", L"LANGUAGE", L"", language, 32, (program + L"Bin\\VessasQuorin.Ini").c_str());
+    EXPECT_STREQ(language, L"de-AT");
+    EXPECT_EQ(RegString(HKEY_CURRENT_USER, kSettingsKey, L"Language"), L"de-AT");
+    EXPECT_EQ(RegString(HKEY_CURRENT_USER, kSettingsKey, L"InstallOption_MakeDesktopLink"), L"N");
+    EXPECT_EQ(RegString(HKEY_CURRENT_USER, kSettingsKey, L"InstallOption_MakeStartMenuEntry"), L"Y");
+
+    SetupProcess again(SetupExe(), L"", L"austria-again");
+    again.WaitPage(pgLanguage);
+    EXPECT_EQ(again.ComboSelection(idLanguageComboBox), 1);
+    again.Click(idNextButton);
+    again.WaitPage(pgLicence);
+    again.Click(idNextButton);
+    again.WaitPage(pgOptions);
+    EXPECT_EQ(again.ComboSelection(idOptionsComboBox), 1);
+    const bool checks[5] = {true, true, false, true, false};
+    for (int item = 0; item < 5; ++item) EXPECT_EQ(again.Checked(idOptionsListView, item), checks[item]) << item;
+    again.Click(idNextButton);
+    again.WaitPage(pgFolder);
+    EXPECT_EQ(again.Text(idProgramFolderEdit), program);
+    EXPECT_EQ(again.Text(idDataFolderEdit), data);
+    again.CloseBox();
+    AnswerExitQuestion(again, 0, L"Setup verlassen", {L"Ja", L"Nein"});
+    EXPECT_EQ(again.WaitExit(), 2u);
+}
+
+class SilentScenario : public Scenario, public ::testing::WithParamInterface<const wchar_t*> {};
+
+TEST_P(SilentScenario, InstallsGermanIntoTheDefaultFoldersAndEndsWithZero) {
+    SetupProcess setup(SetupExe(), GetParam(), L"silent");
+    EXPECT_EQ(setup.WaitExit(60000), 0u);
+    ExpectInstalled(L"de-DE", kProgramFolder, kDataFolder);
+    EXPECT_TRUE(FileExists(kDataFolder + L"VQ_User_0003\\Beispiel_Haushalt_01.qvbak"));
+    EXPECT_EQ(Ini(L"SETTINGS", L"LANGUAGE"), L"de-DE");
+    EXPECT_EQ(Ini(L"SETTINGS", L"DATEFORMAT"), L"DD.MM.YY");
+    EXPECT_EQ(Ini(L"SETTINGS", L"VERSION"), ThePayload().Version());
+    EXPECT_EQ(RegString(HKEY_CURRENT_USER, kSettingsKey, L"Language"), L"de-DE");
+    const auto attempts = Attempts(Log());
+    ASSERT_EQ(attempts.size(), 1u);
+    ExpectInOrder(attempts[0], {"Check IsRunning", "LanguageCombobox.ItemIndex=0", "ExtractFiles", "Finish"});
+}
+
+INSTANTIATE_TEST_SUITE_P(AnyCase, SilentScenario, ::testing::Values(L"silent", L"SILENT"));
+
+TEST_F(Scenario, RunningApplicationIsRefusedAndRepeatSucceedsOnceItIsClosed) {
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION app{};
+    std::wstring command = L"\"" + ModuleFolder() + L"VessasQuorin.Exe\" 60";
+    ASSERT_TRUE(::CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &app));
+    ::CloseHandle(app.hThread);
+    struct Ender {
+        HANDLE process;
+        ~Ender() {
+            if (::WaitForSingleObject(process, 0) == WAIT_TIMEOUT) ::TerminateProcess(process, 0);
+            ::CloseHandle(process);
+        }
+    } ender{app.hProcess};
+    HWND appWindow = nullptr;
+    for (int i = 0; i < 200 && !appWindow; ++i) {
+        ::Sleep(50);
+        appWindow = ::FindWindowW(L"TVessasQuorinMain", nullptr);
+    }
+    ASSERT_NE(appWindow, nullptr) << "the stand-in application shows no window";
+
+    SetupProcess setup(SetupExe(), L"", L"running");
+    NextToConfirmation(setup);
+    setup.Click(idNextButton);
+    const Dialog refusal = setup.WaitDialog(30000);
+    EXPECT_EQ(refusal.Caption, L"Error during setup");
+    EXPECT_EQ(refusal.Text, L"Please close Vessa's Quorin before the installation");
+    EXPECT_EQ(refusal.Buttons, (std::vector<std::wstring>{L"Repeat", L"Cancel"}));
+    EXPECT_FALSE(FolderExists(kBin)) << "files placed while the application runs";
+
+    ::PostMessageW(appWindow, WM_CLOSE, 0, 0);
+    ASSERT_EQ(::WaitForSingleObject(app.hProcess, 10000), WAIT_OBJECT_0);
+    setup.Answer(refusal, 0);
+    setup.WaitPage(pgFinish, 60000);
+    setup.Click(idCancelButton);
+    EXPECT_EQ(setup.WaitExit(), 0u);
+
+    ExpectInstalled(L"en-US", kProgramFolder, kDataFolder);
+    const auto attempts = Attempts(Log());
+    ASSERT_EQ(attempts.size(), 2u) << "Repeat runs the whole sequence again from the header";
+    EXPECT_EQ(CountStarting(attempts[0], "Check IsRunning"), 1u);
+    EXPECT_EQ(CountStarting(attempts[0], "Archive: "), 0u);
+    ExpectInOrder(attempts[1], {"Check IsRunning", "Check CheckActualize", "Archive: ", "ExtractFiles", "Finish"});
+}
+
+TEST_F(Scenario, ProgramFolderThatCannotBeCreatedOffersRepeatThenCancelLeadsToTheExitQuestion) {
+    Scratch scratch(L"blocked");
+    WriteBytes(scratch.Path() + L"file", "a file where the program folder's parent should be");
+    const std::wstring program = scratch.Path() + L"file\\VessasQuorin";
+    const std::wstring data = scratch.Path() + L"Data";
+    SetupProcess setup(SetupExe(), L"en-US \"" + program + L"\" \"" + data + L"\"", L"blocked");
+    NextToConfirmation(setup);
+    setup.Click(idNextButton);
+
+    const std::wstring message = L"The directory could not be created\r\n" + program + L"\\Bin\\";
+    Dialog refusal = setup.WaitDialog(30000);
+    EXPECT_EQ(refusal.Text, message);
+    EXPECT_EQ(refusal.Buttons, (std::vector<std::wstring>{L"Repeat", L"Cancel"}));
+    setup.Answer(refusal, 0);
+    refusal = setup.WaitDialog(30000);
+    EXPECT_EQ(refusal.Text, message);
+    setup.Answer(refusal, 1);
+
+    // Cancel returns to the confirmation page and asks; No stays there.
+    AnswerExitQuestion(setup, 1);
+    setup.WaitPage(pgConfirm);
+    EXPECT_EQ(setup.Text(idNextButton), L"Install");
+    setup.Click(idCancelButton);
+    const Dialog question = setup.WaitDialog();
+    EXPECT_EQ(question.Text, kExitQuestionEn);
+    setup.Answer(question, 0);
+    EXPECT_EQ(setup.WaitExit(), 2u);
+
+    EXPECT_FALSE(FolderExists(data)) << "the data folder is made only after the program folder";
+    const auto attempts = Attempts(Log());
+    ASSERT_EQ(attempts.size(), 2u);
+    for (const auto& attempt : attempts) {
+        ExpectInOrder(attempt, {"Check IsRunning", "Archive: ", "ProgramFolder=" + Narrow(program) + "\\Bin\\",
+                                "LanguageCombobox.ItemIndex=3"});
+        EXPECT_EQ(CountStarting(attempt, "ProgramFolder OK"), 0u);
+        EXPECT_EQ(CountStarting(attempt, "ExtractFiles"), 0u);
+    }
+}
+
+TEST_F(Scenario, NewerInstalledVersionIsRefusedAndNothingIsWritten) {
+    ASSERT_TRUE(::SHCreateDirectoryExW(nullptr, kBin.c_str(), nullptr) == ERROR_SUCCESS);
+    ::WritePrivateProfileStringW(L"SETTINGS", L"VERSION", L"HF20991231", (kBin + L"VessasQuorin.Ini").c_str());
+    const std::string iniBefore = ReadBytes(kBin + L"VessasQuorin.Ini");
+
+    SetupProcess setup(SetupExe(), L"", L"newer");
+    NextToConfirmation(setup);
+    setup.Click(idNextButton);
+    const Dialog refusal = setup.WaitDialog(30000);
+    EXPECT_EQ(refusal.Caption, L"Error during setup");
+    EXPECT_EQ(refusal.Text, L"A newer version of Vessa's Quorin has already been installed. (HF20991231)");
+    EXPECT_EQ(refusal.Buttons, std::vector<std::wstring>{L"OK"});
+    setup.Answer(refusal, 0);
+    AnswerExitQuestion(setup, 1);
+    setup.WaitPage(pgConfirm);
+    setup.Click(idCancelButton);
+    AnswerExitQuestion(setup, 0);
+    EXPECT_EQ(setup.WaitExit(), 2u);
+
+    std::set<std::wstring> files;
+    CollectFiles(kProgramFolder, files);
+    EXPECT_EQ(files, std::set<std::wstring>{Lower(kBin + L"VessasQuorin.Ini")});
+    EXPECT_EQ(ReadBytes(kBin + L"VessasQuorin.Ini"), iniBefore);
+    const auto attempts = Attempts(Log());
+    ASSERT_EQ(attempts.size(), 1u);
+    ExpectInOrder(attempts[0], {"Check VersionName", "Newer Version installed HF20991231 " + Narrow(ThePayload().Version())});
+    EXPECT_EQ(CountStarting(attempts[0], "ExtractFiles"), 0u);
+    EXPECT_EQ(RegString(HKEY_CURRENT_USER, kSettingsKey, L"Language"), L"<missing>");
+}
+
+// What the welcome page shows for a start-up decided by the file name or the parameters.
+struct StartCase {
+    const wchar_t* FileName;
+    const wchar_t* Arguments;
+    bool LanguageListShown;
+    std::vector<std::wstring> Languages;
+    int Selected;
+    bool DateFormatShown;
+    const wchar_t* Next;
+    const wchar_t* ExitTitle;
+    std::vector<std::wstring> ExitButtons;
+    const wchar_t* ProgramFolderShown;  // on the folder page
+    const wchar_t* DataFolderShown;
+};
+
+class StartupScenario : public Scenario, public ::testing::WithParamInterface<StartCase> {};
+
+TEST_P(StartupScenario, WelcomePageAndFoldersFollowTheStart) {
+    const StartCase& c = GetParam();
+    Scratch scratch(L"startup");
+    SetupProcess setup(CopySetup(scratch, c.FileName), c.Arguments, L"startup");
+    setup.WaitPage(pgLanguage);
+    EXPECT_EQ(setup.Visible(idLanguageComboBox), c.LanguageListShown);
+    EXPECT_EQ(setup.ComboItems(idLanguageComboBox), c.Languages);
+    EXPECT_EQ(setup.ComboSelection(idLanguageComboBox), c.Selected);
+    EXPECT_EQ(setup.Visible(idDateFormatComboBox), c.DateFormatShown);
+    if (c.DateFormatShown) {
+        EXPECT_EQ(setup.ComboItems(idDateFormatComboBox), (std::vector<std::wstring>{L"DD/MM/YY", L"MM/DD/YY"}));
+        EXPECT_EQ(setup.ComboSelection(idDateFormatComboBox), 0);
+    }
+    if (!c.LanguageListShown && c.DateFormatShown) {
+        // The date format takes the place of the hidden language list.
+        RECT list{}, format{};
+        ::GetWindowRect(setup.Control(idLanguageComboBox), &list);
+        ::GetWindowRect(setup.Control(idDateFormatComboBox), &format);
+        EXPECT_EQ(std::make_pair(format.left, format.top), std::make_pair(list.left, list.top));
+    }
+    EXPECT_EQ(setup.Text(idNextButton), c.Next);
+
+    NextToConfirmation(setup);
+    setup.Click(idBackButton);
+    setup.WaitPage(pgFolder);
+    EXPECT_EQ(setup.Text(idProgramFolderEdit), c.ProgramFolderShown);
+    EXPECT_EQ(setup.Text(idDataFolderEdit), c.DataFolderShown);
+    setup.CloseBox();
+    AnswerExitQuestion(setup, 0, c.ExitTitle, c.ExitButtons);
+    EXPECT_EQ(setup.WaitExit(), 2u);
+    EXPECT_FALSE(FolderExists(kProgramFolder));
+    EXPECT_EQ(Attempts(Log()).size(), 0u);
+}
+
+const std::vector<std::wstring> kAllLanguages = {L"Deutsch (Deutschland)", L"Deutsch (\u00d6sterreich)",
+                                                 L"Deutsch (Schweiz)", L"English", L"Fran\u00e7ais", L"Espa\u00f1ol"};
+
+INSTANTIATE_TEST_SUITE_P(
+    FileNameAndParameters, StartupScenario,
+    ::testing::Values(
+        StartCase{L"VQSetup-9.9-FR.exe", L"", false, {L"Fran\u00e7ais"}, 0, false, L"Continuer >",
+                  L"Quitter le mode setup", {L"Oui", L"Non"}, L"C:\\Program Files\\VessasQuorin\\",
+                  L"AppData - Folder\\VessasQuorin\\"},
+        StartCase{L"VQSetup-9.9-EN.exe", L"", false, {L"English"}, 0, true, L"Next >", L"Exit setup", {L"Yes", L"No"},
+                  L"C:\\Program Files\\VessasQuorin\\", L"AppData - Folder\\VessasQuorin\\"},
+        StartCase{L"VQSetup.exe", L"es-ES D:\\Apps\\VQ D:\\VQData", true, kAllLanguages, 5, false, L"Siguiente >",
+                  L"Salir del modo de configuraci\u00f3n", {L"Si", L"No"}, L"D:\\Apps\\VQ\\", L"D:\\VQData\\"}));
+
+TEST_F(Scenario, HotfixOverAnInstallationKeepsTheSettingsAndChangesOnlyTheVersion) {
+    {
+        SetupProcess first(SetupExe(), L"silent", L"hotfix-base");
+        ASSERT_EQ(first.WaitExit(60000), 0u);
+    }
+    RestartLog();
+    const std::wstring ini = kBin + L"VessasQuorin.Ini";
+    ::WritePrivateProfileStringW(L"SETTINGS", L"VERSION", L"HF20200101", ini.c_str());
+    ::WritePrivateProfileStringW(L"SETTINGS", L"LANGUAGE", L"xx-XX", ini.c_str());
+    ::WritePrivateProfileStringW(L"FOLDERS", L"DATA", L"D:\\kept\\", ini.c_str());
+    const auto settingsBefore = RegValues(HKEY_CURRENT_USER, kSettingsKey);
+    ASSERT_FALSE(settingsBefore.empty());
+    Scratch scratch(L"hotfix");
+    const std::wstring setupFile = CopySetup(scratch, L"VQSetupHF.exe");
+
+    SetupProcess setup(setupFile, L"", L"hotfix");
+    setup.WaitPage(pgLanguage);
+    EXPECT_EQ(setup.ComboSelection(idLanguageComboBox), 0) << "the language of the installation";
+    setup.Click(idNextButton);
+    setup.WaitPage(pgFolder);
+    EXPECT_EQ(setup.Text(idProgramFolderEdit), kProgramFolder);
+    setup.Click(idNextButton);
+    setup.WaitPage(pgConfirm);
+    const std::wstring summary = setup.Text(idSumaryRichEdit);
+    EXPECT_NE(summary.find(L"    Hotfix\r\n"), std::wstring::npos) << Narrow(summary);
+    setup.Click(idNextButton);
+    setup.WaitPage(pgFinish, 60000);
+    setup.Click(idCancelButton);
+    EXPECT_EQ(setup.WaitExit(), 0u);
+
+    EXPECT_EQ(Ini(L"SETTINGS", L"VERSION"), ThePayload().Version());
+    EXPECT_EQ(Ini(L"SETTINGS", L"LANGUAGE"), L"xx-XX");
+    EXPECT_EQ(Ini(L"FOLDERS", L"DATA"), L"D:\\kept\\");
+    EXPECT_EQ(RegValues(HKEY_CURRENT_USER, kSettingsKey), settingsBefore) << "a hotfix leaves the settings key alone";
+    ExpectInstalled(L"de-DE", kProgramFolder, kDataFolder);
+    const auto attempts = Attempts(Log());
+    ASSERT_EQ(attempts.size(), 1u);
+    ExpectInOrder(attempts[0], {"Check CheckActualize", "Check CheckActualize ProgramFolder: " + Narrow(kBin) + " exists",
+                                "Check CheckActualize ProgName: " + Narrow(kBin) + "VessasQuorin.Exe exists",
+                                "Check CheckActualize DataFolder: " + Narrow(kDataFolder) + " exists", "Archive: " + Narrow(setupFile),
+                                "Check VersionName", "ExtractFiles", "Finish"});
+}
+
+TEST_F(Scenario, HotfixWithoutAnInstallationIsRefusedWithThePath) {
+    Scratch scratch(L"hotfix-clean");
+    SetupProcess setup(CopySetup(scratch, L"VQSetupHF.exe"), L"", L"hotfix-clean");
+    setup.WaitPage(pgLanguage);
+    setup.Click(idNextButton);
+    setup.WaitPage(pgFolder);
+    setup.Click(idNextButton);
+    setup.WaitPage(pgConfirm);
+    setup.Click(idNextButton);
+    const Dialog refusal = setup.WaitDialog(30000);
+    EXPECT_EQ(refusal.Caption, L"Error");
+    EXPECT_EQ(refusal.Text, kBin + L"\r\nThe installation of Vessa's Quorin was not found.\r\n An update is not possible.");
+    EXPECT_EQ(refusal.Buttons, std::vector<std::wstring>{L"OK"});
+    setup.Answer(refusal, 0);
+    // The run stopped without a decision: the progress page stays, with only Cancel left.
+    setup.WaitPage(pgProgress);
+    EXPECT_FALSE(setup.Visible(idNextButton));
+    setup.CloseBox();
+    AnswerExitQuestion(setup, 0);
+    EXPECT_EQ(setup.WaitExit(), 2u);
+
+    EXPECT_FALSE(FolderExists(kProgramFolder));
+    EXPECT_FALSE(FolderExists(kDataFolder));
+    const auto attempts = Attempts(Log());
+    ASSERT_EQ(attempts.size(), 1u);
+    ExpectInOrder(attempts[0], {"Check IsRunning", "Check CheckActualize", "Check CheckActualize ProgramFolder: " + Narrow(kBin),
+                                "Check CheckActualize Error " + Narrow(kBin)});
+    EXPECT_EQ(CountStarting(attempts[0], "Archive: "), 0u);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    ::testing::InitGoogleTest(&argc, argv);
+    ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    const int result = RUN_ALL_TESTS();
+    CloseTextViewers();
+    ::CoUninitialize();
+    return result;
+}
