@@ -2,6 +2,7 @@
 #include <windows.h>
 
 #include "services/Handles.h"
+#include "services/IEDriveInfo.h"
 #include "texts/ErrorUnit.h"
 #include "wizard/VQSetupUnit.h"
 
@@ -11,6 +12,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     ::SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
 
     LogFileName = L"VQ_Setup_Log.Txt";
+    DriveInfo();  // the drive table exists from the start, before the form asks for it
     ComApartment com;  // shell links need COM on the GUI thread
 
     int exitCode = 0;

@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <shlobj.h>
 
+#include "services/IEDriveInfo.h"
 #include "services/UtillityUnit.h"
 #include "texts/ErrorUnit.h"
 #include "texts/LanguageUnit.h"
@@ -22,7 +23,24 @@ std::wstring AppendProductFolder(const std::wstring& folder) {
     return Utillity::AddBackslash(folder) + kProductFolder;
 }
 
-void TVQSetupForm::FillDriveList() {}
+void TVQSetupForm::FillDriveList() {
+    Guarded([&] {
+        const wchar_t wanted = FirstLetter(RemoveableProgramFolder);
+        ctl::ComboClear(DriveComboBox);
+        DriveLetters.clear();
+        int select = -1;
+        for (wchar_t letter = L'C'; letter <= L'Z'; ++letter) {
+            if (!DriveInfo().ReadDriveInfo(letter, RequestNames)) continue;
+            const TDriveInfoRec drive = DriveInfo().GetDriveInfo(letter);
+            // Removable, network and RAM drives; never a fixed disk or a CD-ROM drive.
+            if (drive.DriveType == DRIVE_FIXED || drive.DriveType == DRIVE_CDROM) continue;
+            const int position = ctl::ComboAdd(DriveComboBox, drive.DisplayName);
+            DriveLetters += letter;
+            if (letter == wanted) select = position;
+        }
+        ctl::ComboSelect(DriveComboBox, select);
+    });
+}
 
 void TVQSetupForm::DriveComboBoxChange() {
     const int index = ctl::ComboIndex(DriveComboBox);
