@@ -8,7 +8,7 @@ NATIVE := $(BUILD)/native
 WIN := $(BUILD)/win
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps build native windows test run screenshots clean
+.PHONY: all deps build native windows test run screenshots bench clean
 
 all: build
 
@@ -38,6 +38,9 @@ run: build
 
 screenshots: build
 	@scripts/with-wine scripts/screenshots $(WIN) $(BUILD)/screenshots
+
+bench: build
+	@scripts/with-wine scripts/bench $(WIN) $(BUILD)/bench
 
 clean:
 	rm -rf $(BUILD)

@@ -39,7 +39,8 @@ set_source_files_properties(src/resources/VQSetup.rc PROPERTIES OBJECT_DEPENDS "
 
 add_executable(VQSetup WIN32 src/VQSetup.cpp ${VQ_RESOURCES})
 target_link_libraries(VQSetup PRIVATE vqsetup_core)
-target_link_options(VQSetup PRIVATE -municode)
+# Stripped: the symbols would be a megabyte of the download for nobody.
+target_link_options(VQSetup PRIVATE -municode -s)
 
 # The stand-in for the installed application: answers the setup's running-instance query.
 add_executable(VessasQuorin WIN32 tests/standin/VessasQuorin.cpp)
@@ -102,3 +103,4 @@ include(cmake/ArchiveWindows.cmake OPTIONAL)
 include(cmake/SettingsWindows.cmake OPTIONAL)
 include(cmake/DrivesWindows.cmake OPTIONAL)
 include(cmake/E2EWindows.cmake OPTIONAL)
+include(cmake/BenchWindows.cmake OPTIONAL)

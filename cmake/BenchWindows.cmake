@@ -1,0 +1,20 @@
+# The install benchmark's Windows programs (make bench). None of them is a test: the benchmark
+# measures, it does not pass or fail, so nothing here is registered with CTest.
+
+# The yardstick: the payload written with plain WriteFile and zlib, linked statically like ziplib.
+find_library(VQ_MINGW_ZLIB NAMES libz.a z REQUIRED)
+add_executable(IdealExtractor tests/bench/IdealExtractor.cpp)
+target_include_directories(IdealExtractor PRIVATE src)
+target_link_libraries(IdealExtractor PRIVATE ${VQ_MINGW_ZLIB} kernel32)
+target_link_options(IdealExtractor PRIVATE -municode)
+
+# Starts a program and reads its time, peak working set and first window from the Windows side.
+add_executable(BenchLaunch tests/bench/Launch.cpp)
+target_include_directories(BenchLaunch PRIVATE src)
+target_link_libraries(BenchLaunch PRIVATE psapi user32 kernel32)
+target_link_options(BenchLaunch PRIVATE -municode)
+
+# The setup's own archive reader timed over the resource of a built VQSetup.exe.
+add_executable(BenchLoad tests/bench/Bench.cpp)
+target_link_libraries(BenchLoad PRIVATE vqsetup_core)
+target_link_options(BenchLoad PRIVATE -municode)
