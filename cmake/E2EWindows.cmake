@@ -1,5 +1,5 @@
 # End-to-end scenarios: the real VQSetup.exe started and driven from outside, as a user meets it.
-add_executable(e2e_test tests/e2e/Scenarios.cpp tests/e2e/Driver.cpp)
+add_executable(e2e_test tests/e2e/Scenarios.cpp tests/e2e/Driver.cpp tests/e2e/WineDrives.cpp)
 target_link_libraries(e2e_test PRIVATE vqsetup_core GTest::gtest ${VQ_MINGW_ZLIB})
 target_include_directories(e2e_test PRIVATE tests/e2e)
 # The driver finds the setup and the stand-in application beside itself.
@@ -31,6 +31,9 @@ add_test(NAME e2e.scenarios
          COMMAND bash ${VQ_E2E_RUNNER} ${CMAKE_SOURCE_DIR}/scripts/wine-exec $<TARGET_FILE:e2e_test>
                  --gtest_filter=-*Austrian*)
 set_tests_properties(e2e.scenarios PROPERTIES TIMEOUT 600 ENVIRONMENT "LANG=en_US.UTF-8;LC_ALL=en_US.UTF-8")
+# The removable scenario defines a stick E:; without a template the prefix is the shared one, where
+# the drive test defines its own drives.
+set_tests_properties(e2e.scenarios PROPERTIES RESOURCE_LOCK wine_drives)
 # Wine takes the system language from the Unix locale the driver itself starts in, so the
 # Austrian user's scenario runs in a driver started on that locale.
 add_test(NAME e2e.scenarios.de_AT

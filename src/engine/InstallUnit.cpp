@@ -40,8 +40,10 @@ int ShowSetupError(const std::wstring& message, bool fatal) {
         Utillity::ShowDialog(Text(67), message, DialogKind::Information, ButtonSet({dbOK}), {Text(70)}, {mrOk});
         return mrCancel;
     }
+    // OK and Cancel as the button kinds, relabelled Repeat and Cancel: so Enter repeats and Escape
+    // cancels, as their captions say, where a Cancel/Retry pair would put Escape on Repeat.
     const int answer = Utillity::ShowDialog(Text(67), message, DialogKind::Confirmation,
-                                            ButtonSet({dbCancel, dbRetry}), {Text(68), Text(4)}, {mrRetry, mrCancel});
+                                            ButtonSet({dbOK, dbCancel}), {Text(68), Text(4)}, {mrRetry, mrCancel});
     return answer == mrRetry ? mrRetry : mrCancel;
 }
 

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "Driver.h"
+#include "WineDrives.h"
 #include "archive/PackFileUnit.h"
 #include "archive/ResourceStream.h"
 #include "wizard/VQSetupUnit.h"
@@ -173,9 +174,9 @@ std::map<std::wstring, std::wstring> RegValues(HKEY root, const std::wstring& ke
     return values;
 }
 
-std::wstring Ini(const std::wstring& section, const std::wstring& key) {
+std::wstring Ini(const std::wstring& section, const std::wstring& key, const std::wstring& bin = kBin) {
     wchar_t value[1024] = {};
-    ::GetPrivateProfileStringW(section.c_str(), key.c_str(), L"<missing>", value, 1024, (kBin + L"VessasQuorin.Ini").c_str());
+    ::GetPrivateProfileStringW(section.c_str(), key.c_str(), L"<missing>", value, 1024, (bin + L"VessasQuorin.Ini").c_str());
     return value;
 }
 
@@ -585,6 +586,124 @@ TEST_F(Scenario, AustrianUserPicksTheLanguageCustomOptionsAndOwnFoldersWhichTheN
     EXPECT_EQ(again.Text(idDataFolderEdit), data);
     again.CloseBox();
     AnswerExitQuestion(again, 0, L"Setup verlassen", {L"Ja", L"Nein"});
+    EXPECT_EQ(again.WaitExit(), 2u);
+}
+
+// A removable disk E: of the scenario's prefix, a folder of the Unix side behind it; whatever an
+// installation put on it goes with it.
+class RemovableScenario : public Scenario {
+protected:
+    void SetUp() override {
+        const std::wstring prefix = WinePrefix();
+        if (prefix.empty()) GTEST_SKIP() << "WINEPREFIX is not set: not running under Wine";
+        stickFolder_ = prefix + L"/vq_e2e_stick";
+        stick_ = std::make_unique<WineDrive>(L'E', DRIVE_REMOVABLE, stickFolder_);
+        ASSERT_TRUE(stick_->Defined()) << "Wine's mount manager refused to define the stick";
+        ASSERT_EQ(::GetDriveTypeW(L"E:\\"), static_cast<UINT>(DRIVE_REMOVABLE));
+        DeleteTree(kStickProduct);
+        Scenario::SetUp();
+    }
+    void TearDown() override {
+        if (!stick_) return;
+        Scenario::TearDown();
+        DeleteTree(kStickProduct);
+        stick_.reset();
+        ::RemoveDirectoryW(UnixToWindows(stickFolder_).c_str());
+    }
+
+    const std::wstring kStickProduct = L"E:\\VessasQuorin\\";
+    const std::wstring kStickProgram = kStickProduct + L"Prog\\";
+    const std::wstring kStickData = kStickProduct + L"Data\\";
+
+private:
+    std::wstring stickFolder_;
+    std::unique_ptr<WineDrive> stick_;
+};
+
+// The entry of the drive list that stands for the stick; the shell names a drive without a label
+// by its letter alone, " (E:)".
+int StickEntry(SetupProcess& setup) {
+    const auto drives = setup.ComboItems(idDriveComboBox);
+    const auto at = std::find_if(drives.begin(), drives.end(), [](const std::wstring& d) {
+        return d.size() >= 4 && d.compare(d.size() - 4, 4, L"(E:)") == 0;
+    });
+    if (at == drives.end()) {
+        std::string listed;
+        for (const auto& d : drives) listed += " [" + Narrow(d) + "]";
+        setup.Fail("the drive list does not offer the stick:" + listed);
+    }
+    return static_cast<int>(at - drives.begin());
+}
+
+TEST_F(RemovableScenario, InstallsOntoTheStickWithItsOwnLinkAndTheNextStartPreselectsIt) {
+    int stick = -1;
+    {
+        SetupProcess setup(SetupExe(), L"", L"removable");
+        setup.WaitPage(pgLanguage);
+        setup.Click(idNextButton);
+        setup.WaitPage(pgLicence);
+        setup.Click(idNextButton);
+        setup.WaitPage(pgOptions);
+        EXPECT_FALSE(setup.Checked(idOptionsListView, 4));
+        setup.SetChecked(idOptionsListView, 4, true);
+        EXPECT_TRUE(setup.Checked(idOptionsListView, 4));
+        EXPECT_EQ(setup.ComboSelection(idOptionsComboBox), 1) << "the removable disk makes a custom installation";
+        setup.Click(idNextButton);
+        setup.WaitPage(pgRemoveable);
+        stick = StickEntry(setup);
+        EXPECT_EQ(setup.ComboSelection(idDriveComboBox), -1) << "no earlier installation on a removable disk";
+        setup.SelectCombo(idDriveComboBox, stick);
+        setup.Click(idNextButton);
+        setup.WaitPage(pgFolder);
+        EXPECT_EQ(setup.Text(idProgramFolderEdit), kStickProgram);
+        EXPECT_EQ(setup.Text(idDataFolderEdit), kStickData);
+        EXPECT_FALSE(setup.Visible(idResetFoldersButton)) << "the stick's layout has no defaults to go back to";
+        setup.Click(idNextButton);
+        setup.WaitPage(pgConfirm);
+        const std::wstring summary = setup.Text(idSumaryRichEdit);
+        EXPECT_NE(summary.find(L"    " + kStickProgram + L"\r\n"), std::wstring::npos) << Narrow(summary);
+        EXPECT_NE(summary.find(L"    " + kStickData + L"\r\n"), std::wstring::npos) << Narrow(summary);
+        EXPECT_NE(summary.find(L"    Installation on a removable disk (USB stick)\r\n"), std::wstring::npos) << Narrow(summary);
+        setup.Click(idNextButton);
+        setup.WaitPage(pgFinish, 60000);
+        setup.Click(idCancelButton);
+        EXPECT_EQ(setup.WaitExit(), 0u);
+    }
+    const std::wstring bin = kStickProgram + L"Bin\\";
+    ExpectInstalled(L"en-US", kStickProgram, kStickData);
+    EXPECT_TRUE(FileExists(kStickProgram + L"VQUninstall.Exe"));
+    EXPECT_FALSE(FolderExists(kProgramFolder)) << "nothing of the installation on the fixed disk";
+    EXPECT_FALSE(FolderExists(kDataFolder));
+    // On another machine the stick has no start menu: its own link, beside the two folders, runs
+    // the starter rather than the application.
+    EXPECT_EQ(ShortcutTarget(kStickProduct + L"Vessas Quorin.lnk"), bin + L"VessasQuorinStart.Exe");
+    EXPECT_EQ(Ini(L"FOLDERS", L"DATA", bin), kStickData);
+    EXPECT_EQ(Ini(L"SETTINGS", L"VERSION", bin), ThePayload().Version());
+    // Crossed like the other folder values; the fixed-disk folders keep what a later installation
+    // there would start from.
+    EXPECT_EQ(Lower(RegString(HKEY_CURRENT_USER, kSettingsKey, L"RemoveableDataFolder")).rfind(Lower(L"E:\\VessasQuorin\\Prog"), 0), 0u);
+    EXPECT_EQ(Lower(RegString(HKEY_CURRENT_USER, kSettingsKey, L"RemoveableProgramFolder")).rfind(Lower(L"E:\\VessasQuorin\\Data"), 0), 0u);
+    EXPECT_EQ(Lower(RegString(HKEY_CURRENT_USER, kSettingsKey, L"DataFolder")).rfind(Lower(L"C:\\Program Files\\VessasQuorin"), 0), 0u);
+    EXPECT_EQ(RegString(HKEY_CURRENT_USER, kSettingsKey, L"InstallOption_UseRemoveable"), L"Y");
+    EXPECT_EQ(RegString(HKEY_LOCAL_MACHINE, kUninstallKey, L"UninstallString"), kStickProgram + L"VQUninstall.Exe");
+    const auto attempts = Attempts(Log());
+    ASSERT_EQ(attempts.size(), 1u);
+    ExpectInOrder(attempts[0], {"ProgramFolder=" + Narrow(bin), "DataFolder=" + Narrow(kStickData), "ProgramFolder OK " + Narrow(bin),
+                                "ExtractFiles", "CreateLinks", "MakeIniFile", "WriteRegistry", "Finish"});
+
+    SetupProcess again(SetupExe(), L"", L"removable-again");
+    again.WaitPage(pgLanguage);
+    again.Click(idNextButton);
+    again.WaitPage(pgLicence);
+    again.Click(idNextButton);
+    again.WaitPage(pgOptions);
+    EXPECT_TRUE(again.Checked(idOptionsListView, 4));
+    again.Click(idNextButton);
+    again.WaitPage(pgRemoveable);
+    EXPECT_EQ(again.ComboSelection(idDriveComboBox), StickEntry(again));
+    EXPECT_EQ(StickEntry(again), stick);
+    again.CloseBox();
+    AnswerExitQuestion(again, 0);
     EXPECT_EQ(again.WaitExit(), 2u);
 }
 

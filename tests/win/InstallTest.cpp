@@ -122,6 +122,8 @@ TEST(Refusals, FolderThatCannotBeCreatedOffersRepeatAndCancel) {
     ASSERT_EQ(d.Buttons.size(), 2u);
     EXPECT_EQ(d.Buttons[0].Caption, Language::LocalizedText(68));
     EXPECT_EQ(d.Buttons[1].Caption, Language::LocalizedText(4));
+    EXPECT_TRUE(d.Buttons[0].IsDefault) << "Enter repeats";
+    EXPECT_TRUE(d.Buttons[1].IsCancel) << "Escape cancels";
     // A repeated run starts again from the header.
     const auto log = setup.Log();
     EXPECT_EQ(std::count(log.begin(), log.end(), "Vessa's Quorin Setup Log"), 2);
