@@ -185,13 +185,13 @@ TEST(IsRunning, AsksEveryProductWindowAndLogsEachWindow) {
 TEST(FormCreate, FailingStepIsReportedAndEndsFormCreate) {
     // Without the program-files key FormCreate stops at step 4: reported once, nothing after it done.
     RegKey root;
-    ::RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\VQTest\\EmptyMachine", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+    ::RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\VQTestStartup\\EmptyMachine", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
                       root.put(), nullptr);
     ::RegOverridePredefKey(HKEY_LOCAL_MACHINE, root.get());
     DialogRecorder dialogs;
     auto form = MakeForm({L"silent"});
     ::RegOverridePredefKey(HKEY_LOCAL_MACHINE, nullptr);
-    ::RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\VQTest");
+    ::RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\VQTestStartup");
 
     ASSERT_EQ(dialogs.Dialogs().size(), 1u);
     EXPECT_EQ(dialogs.Dialogs()[0].Message, L"Cannot open \\Software\\Microsoft\\Windows\\CurrentVersion\r\n");

@@ -148,14 +148,14 @@ TEST(SystemQueries, FoldersAndUser) {
 class RedirectedMachineKey {
 public:
     RedirectedMachineKey() {
-        ::RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\VQTest\\Machine", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+        ::RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\VQTestUtillity\\Machine", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
                           root_.put(), nullptr);
         ::RegOverridePredefKey(HKEY_LOCAL_MACHINE, root_.get());
     }
     ~RedirectedMachineKey() {
         ::RegOverridePredefKey(HKEY_LOCAL_MACHINE, nullptr);
         root_.reset();
-        ::RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\VQTest");
+        ::RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\VQTestUtillity");
     }
     HKEY Root() const { return root_.get(); }
 
