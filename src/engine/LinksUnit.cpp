@@ -1,14 +1,13 @@
 // Shortcuts of the installation: the all-users desktop, the start-menu folder, and the link a
 // removable-drive user finds beside the application's folders.
 #include "engine/InstallUnit.h"
+#include "engine/ProductNames.h"
 #include "services/UtillityUnit.h"
 #include "texts/ErrorUnit.h"
 
 namespace {
 constexpr wchar_t kLinkName[] = L"Vessas Quorin.lnk";
-constexpr wchar_t kProgramFile[] = L"VessasQuorin.Exe";
 constexpr wchar_t kStarterFile[] = L"VessasQuorinStart.Exe";
-constexpr wchar_t kProductFolder[] = L"VessasQuorin";
 
 // A shell folder the system could not tell us comes back empty; the link name alone would then
 // be taken relative to the current folder, where this setup must neither delete nor create.

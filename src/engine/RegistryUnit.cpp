@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "engine/InstallUnit.h"
+#include "engine/ProductNames.h"
 #include "services/Handles.h"
 #include "services/UtillityUnit.h"
 #include "services/VQError.h"
@@ -15,7 +16,6 @@
 namespace {
 constexpr wchar_t kUninstallKey[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\VessasQuorin";
 // Read back by the wizard at its next start (wizard/SettingsUnit.cpp), with the same value names.
-constexpr wchar_t kSettingsKey[] = L"SOFTWARE\\VessasQuorin";
 constexpr wchar_t kClassesKey[] = L"Software\\Classes\\";
 
 constexpr wchar_t kDisplayName[] = L"Vessas Quorin 9.9";
@@ -125,16 +125,16 @@ void WriteSettings(InstallHost& host, const SYSTEMTIME& now) {
     if (!key) return;
     // The folder names are crossed: the program folder is stored as "DataFolder" and the other way
     // round. Every earlier setup wrote them so, and the reader undoes the same crossing.
-    WriteString(key, path, L"DataFolder", host.ProgramFolderField());
-    WriteString(key, path, L"ProgramFolder", host.DataFolderField());
-    WriteString(key, path, L"RemoveableDataFolder", host.RemoveableProgramFolderField());
-    WriteString(key, path, L"RemoveableProgramFolder", host.RemoveableDataFolderField());
-    WriteString(key, path, L"Language", CurrentLanguage);
-    WriteString(key, path, L"InstallOption_MakeStartMenuEntry", YesNo(host.StartMenuEntry()));
-    WriteString(key, path, L"InstallOption_MakeDesktopLink", YesNo(host.DesktopLink()));
-    WriteString(key, path, L"InstallOption_CheckUpdates", YesNo(host.UpdateCheck()));
-    WriteString(key, path, L"InstallOption_UseRemoveable", YesNo(host.Removeable()));
-    WriteString(key, path, L"InstallOption_DateFormat", host.DateFormatText());
+    WriteString(key, path, kValueOfProgramFolder, host.ProgramFolderField());
+    WriteString(key, path, kValueOfDataFolder, host.DataFolderField());
+    WriteString(key, path, kValueOfRemoveableProgramFolder, host.RemoveableProgramFolderField());
+    WriteString(key, path, kValueOfRemoveableDataFolder, host.RemoveableDataFolderField());
+    WriteString(key, path, kValueLanguage, CurrentLanguage);
+    WriteString(key, path, kValueStartMenuEntry, YesNo(host.StartMenuEntry()));
+    WriteString(key, path, kValueDesktopLink, YesNo(host.DesktopLink()));
+    WriteString(key, path, kValueCheckUpdates, YesNo(host.UpdateCheck()));
+    WriteString(key, path, kValueUseRemoveable, YesNo(host.Removeable()));
+    WriteString(key, path, kValueDateFormat, host.DateFormatText());
     WriteString(key, path, L"InstallTime", InstallTime(now));
 }
 
@@ -148,7 +148,7 @@ void RegisterFileType(InstallHost& host, const std::wstring& typeName, const std
         {kClassesKey + typeName, kFileTypeDescription},
         {kClassesKey + typeName + L"\\DefaultIcon", bin + iconFile},
         // The executable's path stays unquoted; the document's path is quoted, as it may hold blanks.
-        {kClassesKey + typeName + L"\\shell\\open\\command", bin + L"VessasQuorin.Exe \"%1\""},
+        {kClassesKey + typeName + L"\\shell\\open\\command", bin + kProgramFile + L" \"%1\""},
     };
     for (const auto& row : rows) {
         RegKey key = CreateKeyForWriting(HKEY_CURRENT_USER, row.Key);

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "engine/InstallUnit.h"
+#include "engine/ProductNames.h"
 #include "services/UtillityUnit.h"
 #include "texts/Cp1252.h"
 #include "texts/ErrorUnit.h"
@@ -21,7 +22,7 @@ bool CheckActualize(InstallHost& host) {
     host.WriteLog(L"Check CheckActualize ProgramFolder: " + bin);
     if (!Utillity::DirExists(bin)) return fail(bin);
     host.WriteLog(L"Check CheckActualize ProgramFolder: " + bin + L" exists");
-    const std::wstring program = bin + L"VessasQuorin.Exe";
+    const std::wstring program = bin + kProgramFile;
     host.WriteLog(L"Check CheckActualize ProgName: " + program);
     if (!Utillity::FileExists(program)) return fail(program);
     host.WriteLog(L"Check CheckActualize ProgName: " + program + L" exists");

@@ -4,6 +4,7 @@
 #include <shlobj.h>
 
 #include "services/IEDriveInfo.h"
+#include "engine/ProductNames.h"
 #include "services/UtillityUnit.h"
 #include "texts/ErrorUnit.h"
 #include "texts/LanguageUnit.h"
@@ -11,7 +12,6 @@
 #include "wizard/VQSetupUnit.h"
 
 namespace {
-constexpr wchar_t kProductFolder[] = L"VessasQuorin";
 
 std::wstring RemoveableLayout(wchar_t letter, const wchar_t* part) {
     return std::wstring(1, letter) + L":\\" + kProductFolder + part;

@@ -1,16 +1,15 @@
 // The previous installation's choices, read back from the current user's settings key that the
-// install run writes (engine/RegistryUnit.cpp, with the same value names).
+// install run writes (engine/RegistryUnit.cpp); both take the names from engine/ProductNames.h.
 #include <windows.h>
 
 #include <string>
 
 #include "services/Handles.h"
 #include "services/VQError.h"
+#include "engine/ProductNames.h"
 #include "wizard/VQSetupUnit.h"
 
 namespace {
-constexpr wchar_t kSettingsKey[] = L"SOFTWARE\\VessasQuorin";
-
 // A missing value reads as empty. A value of another type than a string is no setting this
 // program wrote, and raises an error.
 std::wstring ReadString(const RegKey& key, const wchar_t* name) {
@@ -51,18 +50,16 @@ void TVQSetupForm::ReadRegistry() {
         // this start.
         const LSTATUS status = ::RegOpenKeyExW(HKEY_CURRENT_USER, kSettingsKey, 0, KEY_QUERY_VALUE, key.put());
         if (status == ERROR_SUCCESS) {
-            // The folder names are crossed ("DataFolder" holds the program folder), as every
-            // setup has written them.
-            ProgramFolder = ReadString(key, L"DataFolder");
-            DataFolder = ReadString(key, L"ProgramFolder");
-            RemoveableProgramFolder = ReadString(key, L"RemoveableDataFolder");
-            RemoveableDataFolder = ReadString(key, L"RemoveableProgramFolder");
-            language = ReadString(key, L"Language");
-            MakeStartMenuEntry = ReadFlag(key, L"InstallOption_MakeStartMenuEntry", true);
-            MakeDesktopLink = ReadFlag(key, L"InstallOption_MakeDesktopLink", true);
-            CheckUpdates = ReadFlag(key, L"InstallOption_CheckUpdates", true);
-            UseRemoveable = ReadFlag(key, L"InstallOption_UseRemoveable", false);
-            dateFormat = ReadString(key, L"InstallOption_DateFormat");
+            ProgramFolder = ReadString(key, kValueOfProgramFolder);
+            DataFolder = ReadString(key, kValueOfDataFolder);
+            RemoveableProgramFolder = ReadString(key, kValueOfRemoveableProgramFolder);
+            RemoveableDataFolder = ReadString(key, kValueOfRemoveableDataFolder);
+            language = ReadString(key, kValueLanguage);
+            MakeStartMenuEntry = ReadFlag(key, kValueStartMenuEntry, true);
+            MakeDesktopLink = ReadFlag(key, kValueDesktopLink, true);
+            CheckUpdates = ReadFlag(key, kValueCheckUpdates, true);
+            UseRemoveable = ReadFlag(key, kValueUseRemoveable, false);
+            dateFormat = ReadString(key, kValueDateFormat);
         } else if (status != ERROR_FILE_NOT_FOUND) {
             throw EVQError(L"Cannot read the settings key");
         }

@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <commctrl.h>
 #include <shlobj.h>
+#include "engine/ProductNames.h"
 
 #include <algorithm>
 #include <vector>
@@ -19,7 +20,6 @@
 #endif
 
 namespace {
-constexpr wchar_t kProductFolder[] = L"VessasQuorin";
 constexpr UINT kRunningQuery = WM_APP + 1;  // 0x8001
 constexpr WPARAM kRunningQueryWord = 9876;
 constexpr LPARAM kRunningQueryLong = 1234;
