@@ -3,7 +3,7 @@ target_sources(vqsetup_core PRIVATE src/services/IEDriveInfo.cpp)
 # WNetGetConnectionW, the remote path of a network drive.
 target_link_libraries(vqsetup_core PUBLIC mpr)
 
-vq_win_test(drive_test tests/win/DriveInfoTest.cpp)
+vq_win_test(drive_test tests/win/DriveInfoTest.cpp tests/win/WineDrives.cpp)
 target_link_libraries(drive_test PRIVATE vq_testmain)
 # The test defines drives in the shared Wine prefix for a moment; a test that lists the drives
 # must not see them, so such tests take the same lock.

@@ -23,6 +23,7 @@
 #include "wizard/VQSetupUnit.h"
 
 using namespace e2e;
+using namespace testsupport;
 
 namespace {
 

@@ -7,7 +7,6 @@
 #include "wizard/Controls.h"
 #include "wizard/VQSetupUnit.h"
 #include <windows.h>
-#include <winioctl.h>
 
 #include <cstring>
 #include <map>
@@ -18,6 +17,7 @@
 
 #include "services/IEDriveInfo.h"
 #include "services/VQError.h"
+#include "WineDrives.h"
 
 namespace {
 
@@ -342,70 +342,8 @@ TEST(DriveInfo, QueriesRunWithoutSystemBoxesAndTheModeIsRestored) {
     EXPECT_EQ(::GetErrorMode(), static_cast<UINT>(SEM_NOGPFAULTERRORBOX));
 }
 
-// Real drives in the Wine prefix. Wine's mount manager keeps the drive types it read from
-// HKLM\Software\Wine\Drives when it started, so a link and a registry value written now are seen
-// as a fixed disk until the wineserver restarts. Asking the mount manager itself to define the
-// drive (as Wine's own configuration tool does) writes the dosdevices link and the registry value
-// and takes effect at once; defining the letter as "no root folder" removes both again.
-constexpr ULONG kMountMgrType = 'm';
-constexpr DWORD kDefineUnixDrive =
-    CTL_CODE(kMountMgrType, 32, METHOD_BUFFERED, FILE_READ_ACCESS | FILE_WRITE_ACCESS);
-
-// Wine's request layout (Wine 8); strings follow it and are addressed by offsets.
-struct MountMgrUnixDrive {
-    ULONG size;
-    ULONG type;
-    ULONG fsType;
-    DWORD serial;
-    ULONGLONG unixDev;
-    WCHAR letter;
-    USHORT mountPointOffset;
-    USHORT deviceOffset;
-    USHORT labelOffset;
-};
-
-bool DefineWineDrive(wchar_t letter, UINT type, const std::string& unixMountPoint) {
-    HANDLE manager = ::CreateFileW(L"\\\\.\\MountPointManager", GENERIC_READ | GENERIC_WRITE,
-                                   FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (manager == INVALID_HANDLE_VALUE) return false;
-    std::string request(sizeof(MountMgrUnixDrive), '\0');
-    MountMgrUnixDrive head = {};
-    head.type = type;
-    head.letter = letter;
-    if (!unixMountPoint.empty()) {
-        head.mountPointOffset = static_cast<USHORT>(request.size());
-        request += unixMountPoint;
-        request += '\0';
-    }
-    head.size = static_cast<ULONG>(request.size());
-    memcpy(request.data(), &head, sizeof(head));
-    DWORD returned = 0;
-    const BOOL ok = ::DeviceIoControl(manager, kDefineUnixDrive, request.data(), static_cast<DWORD>(request.size()),
-                                      nullptr, 0, &returned, nullptr);
-    ::CloseHandle(manager);
-    return ok != FALSE;
-}
-
-std::wstring EnvironmentVariable(const wchar_t* name) {
-    wchar_t value[MAX_PATH * 2] = {};
-    const DWORD n = ::GetEnvironmentVariableW(name, value, MAX_PATH * 2);
-    return n > 0 && n < MAX_PATH * 2 ? value : L"";
-}
-
-std::string Utf8(const std::wstring& text) {
-    const int n = ::WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
-    std::string out(n > 0 ? n - 1 : 0, '\0');
-    if (n > 1) ::WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, out.data(), n, nullptr, nullptr);
-    return out;
-}
-
-// Windows sees the whole Unix tree as Z:.
-std::wstring UnixToWindows(std::wstring path) {
-    for (auto& c : path)
-        if (c == L'/') c = L'\\';
-    return L"Z:" + path;
-}
-
+// Real drives in the Wine prefix, defined through Wine's mount manager (see WineDrives.h).
+using namespace testsupport;
 class SimulatedDrives : public ::testing::Test {
 protected:
     struct Definition { wchar_t letter; UINT type; const wchar_t* folder; };
@@ -418,21 +356,21 @@ protected:
     };
 
     static void SetUpTestSuite() {
-        prefix_ = EnvironmentVariable(L"WINEPREFIX");
+        prefix_ = WinePrefix();
         if (prefix_.empty()) return;
         root_ = prefix_ + L"/vq_drive_test";
         ::CreateDirectoryW(UnixToWindows(root_).c_str(), nullptr);
         for (const auto& d : kDrives) {
             const std::wstring folder = root_ + L"/" + d.folder;
             if (d.letter != L'F') ::CreateDirectoryW(UnixToWindows(folder).c_str(), nullptr);
-            defined_ = DefineWineDrive(d.letter, d.type, Utf8(folder)) && defined_;
+            defined_ = DefineWineDrive(d.letter, d.type, folder) && defined_;
         }
     }
 
     static void TearDownTestSuite() {
         if (prefix_.empty()) return;
         for (const auto& d : kDrives) {
-            DefineWineDrive(d.letter, DRIVE_NO_ROOT_DIR, "");
+            DefineWineDrive(d.letter, DRIVE_NO_ROOT_DIR, L"");
             ::RemoveDirectoryW(UnixToWindows(root_ + L"/" + d.folder).c_str());
         }
         ::RemoveDirectoryW(UnixToWindows(root_).c_str());

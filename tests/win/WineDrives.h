@@ -1,11 +1,11 @@
 #pragma once
-// Drives of the Wine prefix the driver runs in, defined and removed while it runs, so that a
-// scenario meets a removable disk the way the setup sees a real one.
+// Drives of the Wine prefix a test runs in, defined and removed while it runs, so that the setup
+// meets removable, network and CD-ROM drives the way it sees real ones.
 #include <windows.h>
 
 #include <string>
 
-namespace e2e {
+namespace testsupport {
 
 // A drive letter of the prefix pointing at a folder of the Unix side, for as long as the object
 // lives. Wine's mount manager defines it, so its type is seen at once by every process of the
@@ -26,9 +26,13 @@ private:
     bool defined_ = false;
 };
 
+// Asks Wine's mount manager to define letter as a drive of the given type on a Unix folder (which
+// need not exist: a card reader without a card); DRIVE_NO_ROOT_DIR with no folder removes it.
+bool DefineWineDrive(wchar_t letter, UINT type, const std::wstring& unixFolder);
+
 // The Unix path of the prefix (WINEPREFIX), empty when not running under Wine.
 std::wstring WinePrefix();
 // A Unix path as Windows sees it: the whole Unix tree is Z:.
 std::wstring UnixToWindows(const std::wstring& path);
 
-}  // namespace e2e
+}  // namespace testsupport

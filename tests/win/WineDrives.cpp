@@ -4,7 +4,7 @@
 
 #include <cstring>
 
-namespace e2e {
+namespace testsupport {
 namespace {
 
 // Wine's mount manager keeps the drive types it read from HKLM\Software\Wine\Drives when it
@@ -35,7 +35,7 @@ std::string Utf8(const std::wstring& text) {
     return out;
 }
 
-bool DefineWineDrive(wchar_t letter, UINT type, const std::string& unixMountPoint) {
+bool DefineUnixDrive(wchar_t letter, UINT type, const std::string& unixMountPoint) {
     HANDLE manager = ::CreateFileW(L"\\\\.\\MountPointManager", GENERIC_READ | GENERIC_WRITE,
                                    FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
     if (manager == INVALID_HANDLE_VALUE) return false;
@@ -59,6 +59,10 @@ bool DefineWineDrive(wchar_t letter, UINT type, const std::string& unixMountPoin
 
 }  // namespace
 
+bool DefineWineDrive(wchar_t letter, UINT type, const std::wstring& unixFolder) {
+    return DefineUnixDrive(letter, type, Utf8(unixFolder));
+}
+
 std::wstring WinePrefix() {
     wchar_t value[MAX_PATH * 2] = {};
     const DWORD n = ::GetEnvironmentVariableW(L"WINEPREFIX", value, MAX_PATH * 2);
@@ -74,11 +78,11 @@ std::wstring UnixToWindows(const std::wstring& path) {
 
 WineDrive::WineDrive(wchar_t letter, UINT type, const std::wstring& unixFolder) : letter_(letter) {
     ::CreateDirectoryW(UnixToWindows(unixFolder).c_str(), nullptr);
-    defined_ = DefineWineDrive(letter, type, Utf8(unixFolder));
+    defined_ = DefineWineDrive(letter, type, unixFolder);
 }
 
 WineDrive::~WineDrive() {
-    if (defined_) DefineWineDrive(letter_, DRIVE_NO_ROOT_DIR, "");
+    if (defined_) DefineWineDrive(letter_, DRIVE_NO_ROOT_DIR, L"");
 }
 
-}  // namespace e2e
+}  // namespace testsupport
