@@ -73,8 +73,9 @@ endforeach()
 add_dependencies(startup_test VessasQuorin)
 
 # Draws every page in every language for people to look at (make screenshots).
-add_executable(PageGallery tests/tools/PageGallery.cpp ${VQ_RESOURCES})
+add_executable(PageGallery tests/tools/PageGallery.cpp tests/win/ScreenCapture.cpp ${VQ_RESOURCES})
 target_link_libraries(PageGallery PRIVATE vqsetup_core)
+target_include_directories(PageGallery PRIVATE tests/win)
 target_link_options(PageGallery PRIVATE -municode)
 
 # The start language on other systems: Wine takes the system language from the process's locale.
