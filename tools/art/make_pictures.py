@@ -16,6 +16,9 @@ import os
 import struct
 import sys
 
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from make_icon import coverage  # the same anti-aliasing as the icon  # noqa: E402
+
 WHITE = (255, 255, 255)
 FACE = (240, 240, 240)  # the system button face the last page sits on
 TEAL_TOP = (40, 128, 140)  # the icon's gradient ends, so every picture shares its palette
@@ -35,14 +38,6 @@ def smoothstep(e0, e1, x):
     return t * t * (3 - 2 * t)
 
 
-def coverage(fn, x, y, n=4):
-    """Fraction of the pixel (x, y) inside the shape fn, by n*n supersampling."""
-    inside = 0
-    for i in range(n):
-        for j in range(n):
-            if fn(x + (i + 0.5) / n, y + (j + 0.5) / n):
-                inside += 1
-    return inside / (n * n)
 
 
 class Canvas:
