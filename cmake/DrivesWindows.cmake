@@ -1,7 +1,5 @@
 # Drive information: the drive records behind the removable-drive page, and their test.
 target_sources(vqsetup_core PRIVATE src/services/IEDriveInfo.cpp)
-# WNetGetConnectionW, the remote path of a network drive.
-target_link_libraries(vqsetup_core PUBLIC mpr)
 
 vq_win_test(drive_test tests/win/DriveInfoTest.cpp tests/win/WineDrives.cpp)
 target_link_libraries(drive_test PRIVATE vq_testmain)

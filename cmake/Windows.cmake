@@ -95,6 +95,13 @@ add_dependencies(hardening_test vqplanted)
 # VQSetup.exe must import nothing but Windows system DLLs.
 add_test(NAME build.system_imports_only
          COMMAND ${CMAKE_SOURCE_DIR}/scripts/check-imports $<TARGET_FILE:VQSetup>)
+# ... and the check must catch a DLL that is no known DLL, such as mpr.dll.
+add_executable(vq_imports_mpr WIN32 tests/win/ImportsMpr.cpp)
+target_link_libraries(vq_imports_mpr PRIVATE mpr)
+add_test(NAME build.import_check_refuses_unknown_dlls
+         COMMAND ${CMAKE_SOURCE_DIR}/scripts/check-imports $<TARGET_FILE:vq_imports_mpr>)
+set_tests_properties(build.import_check_refuses_unknown_dlls PROPERTIES
+    PASS_REGULAR_EXPRESSION "not a known system DLL: [Mm][Pp][Rr]\\.dll")
 
 # The host tree's tests run in the same CTest session, so one summary covers everything.
 if(VQ_NATIVE_DIR AND EXISTS "${VQ_NATIVE_DIR}/CTestTestfile.cmake")

@@ -51,9 +51,7 @@ void CopyEntryData(TPackFile& entry, const std::wstring& path) {
 }  // namespace
 
 void TPackFile::Extract(const std::wstring& rootFolder) {
-    if (!IsSafeEntryPath(Folder, FileName))
-        throw EVQError(L"The archive entry \"" + Utillity::AddBackslash(Folder) + FileName +
-                       L"\" would leave its target folder");
+    CheckPath();
     const std::wstring targetFolder = rootFolder + Utillity::AddBackslash(Folder);
     const std::wstring targetPath = targetFolder + FileName;
 

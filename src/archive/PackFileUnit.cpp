@@ -102,6 +102,12 @@ void TPackFiles::ReportProgress(const std::wstring& group, const std::wstring& m
 
 void TPackFile::Skip(const std::wstring& message) { Owner->ReportProgress(Group, message, Size); }
 
+void TPackFile::CheckPath() const {
+    if (!IsSafeEntryPath(Folder, FileName))
+        throw EVQError(L"The archive entry \"" + Folder + (Folder.empty() ? L"" : L"\\") + FileName +
+                       L"\" would leave its target folder");
+}
+
 namespace {
 bool IsSeparator(wchar_t c) { return c == L'\\' || c == L'/'; }
 
@@ -135,6 +141,15 @@ bool IsSafePart(const std::wstring& part) {
 
 bool IsSafeEntryPath(const std::wstring& folder, const std::wstring& fileName) {
     if (!IsSafePart(fileName) || std::any_of(fileName.begin(), fileName.end(), IsSeparator)) return false;
+    return IsSafeFolder(folder);
+}
+
+bool IsValidRootWord(const std::wstring& root) {
+    if (root == L"PROGRAM" || root == L"UNINST" || root == L"DATA" || root == L"USER") return true;
+    return root.size() > 5 && root.compare(0, 4, L"USER") == 0 && IsSeparator(root[4]) && IsSafeFolder(root.substr(5));
+}
+
+bool IsSafeFolder(const std::wstring& folder) {
     if (folder.empty()) return true;
     if (IsSeparator(folder.front())) return false;  // absolute or UNC
     // One trailing backslash is tolerated: AddBackslash keeps the folder as it is.

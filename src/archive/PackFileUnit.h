@@ -37,6 +37,8 @@ public:
     void Extract(const std::wstring& rootFolder);
     // Counts the entry as done without touching any file.
     void Skip(const std::wstring& message);
+    // Raises EVQError when the entry's folder or file name would leave its root folder.
+    void CheckPath() const;
 };
 
 using TProgressEvent = std::function<void(const std::wstring& group, const std::wstring& message,
@@ -79,3 +81,9 @@ private:
 // device name. Entries come from our own build, but the reader must not trust bytes it can be
 // handed.
 bool IsSafeEntryPath(const std::wstring& folder, const std::wstring& fileName);
+// The same rule for a folder alone (backslash-separated parts, one trailing backslash tolerated).
+bool IsSafeFolder(const std::wstring& folder);
+
+// The target-root words an archive may use: "PROGRAM", "UNINST", "DATA", "USER", or "USER" followed
+// by a separator (\ or /) and a safe sub-path below the data folder.
+bool IsValidRootWord(const std::wstring& root);

@@ -43,4 +43,6 @@ public:
     virtual int ProgressPosition() const = 0;
     virtual void SetProgressPosition(int percent) = 0;           // repaints and services the UI
     virtual void SetProgressFile(const std::wstring& text) = 0;   // repainted at once
+    // The user asked to leave while the run works; the run stops at its next progress report.
+    virtual bool CancelRequested() const = 0;
 };

@@ -56,6 +56,8 @@ void ShowProgress(InstallHost& host, const std::wstring&, const std::wstring& me
     }
     host.SetLabelProgress(Text(28) + L" " + std::to_wstring(RoundHalfEven(done / 1024.0)) + L"/" +
                           std::to_wstring(RoundHalfEven(total / 1024.0)) + L"KB");
+    // The user can only have asked while the window was serviced, which happens right above.
+    if (host.CancelRequested()) throw TRunCancelled{};
 }
 
 void DeleteObsoleteFile(const std::wstring& path) {
@@ -149,7 +151,16 @@ int RunInstallation(InstallHost& host) {
                 } else {
                     // 11
                     host.WriteLog(L"ExtractFiles");
-                    ExtractFiles(host, reader);
+                    try {
+                        ExtractFiles(host, reader);
+                    } catch (const TRunCancelled&) {
+                        // The entry being written has removed its partial file; nothing further
+                        // is placed, and no link, INI file or registry value is written.
+                        host.WriteLog(L"Cancelled by the user");
+                        answer = mrCancel;
+                        host.ShowLabelProgress(false);
+                        return;
+                    }
                     host.WriteLog(L"CreateLinks");
                     CreateLinks(host);
                     host.WriteLog(L"MakeIniFile");

@@ -9,6 +9,10 @@ class TPackFiles;
 
 int RunInstallation(InstallHost& host);
 
+// Raised by the progress report of a run the user cancelled, and caught by the run itself.
+// Deliberately no std::exception: no guard on the way may take it for an error and report it.
+struct TRunCancelled {};
+
 // The run's own message: fatal (information icon, OK, always 2) or not (question icon,
 // Repeat answering 4 and Cancel answering 2).
 int ShowSetupError(const std::wstring& message, bool fatal);
@@ -35,6 +39,9 @@ std::wstring GetTargetFolder(InstallHost& host, const std::wstring& root);
 // Whether an entry of this language group belongs to an installation in language.
 bool IsEntrySelected(const std::wstring& group, const std::wstring& language);
 
+// What the folder page shows in place of the public folder: text 74 and a backslash; empty when
+// the current language has no text for it.
+std::wstring PublicFolderToken();
 // The data folder as typed on the folder page, with the public-folder token (text 74 + "\", in any
 // case) turned back into the public folder, with a trailing backslash.
 std::wstring GetDataRootFolder(const std::wstring& folderText, const std::wstring& publicFolder);

@@ -11,9 +11,7 @@ constexpr wchar_t kStarterFile[] = L"VessasQuorinStart.Exe";
 
 // A shell folder the system could not tell us comes back empty; the link name alone would then
 // be taken relative to the current folder, where this setup must neither delete nor create.
-bool IsAbsolute(const std::wstring& folder) {
-    return (folder.size() >= 3 && folder[1] == L':' && folder[2] == L'\\') || folder.rfind(L"\\\\", 0) == 0;
-}
+bool IsAbsolute(const std::wstring& folder) { return Utillity::IsAbsolutePath(folder); }
 
 // The product folder directly in a drive's root (X:\VessasQuorin\...), where the removable layout
 // puts it, including its trailing backslash; empty for any other Bin folder. The name must be the

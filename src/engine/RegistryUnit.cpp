@@ -15,7 +15,6 @@
 
 namespace {
 constexpr wchar_t kUninstallKey[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\VessasQuorin";
-// Read back by the wizard at its next start (wizard/SettingsUnit.cpp), with the same value names.
 constexpr wchar_t kClassesKey[] = L"Software\\Classes\\";
 
 constexpr wchar_t kDisplayName[] = L"Vessas Quorin 9.9";
@@ -107,8 +106,8 @@ void WriteUninstallEntry(InstallHost& host) {
     WriteString(key, path, L"DisplayName", kDisplayName);
     WriteString(key, path, L"DisplayIcon", bin + L"VQ_Icon.Ico");
     WriteString(key, path, L"DisplayVersion", kDisplayVersion);
-    // Unquoted and without arguments, as the installed application and older setups read it.
-    WriteString(key, path, L"UninstallString", host.GetUninstallFolder() + L"VQUninstall.Exe");
+    // Quoted: unquoted, Windows would try "C:\Program.exe" first for a folder with blanks.
+    WriteString(key, path, L"UninstallString", L"\"" + host.GetUninstallFolder() + L"VQUninstall.Exe\"");
     WriteInteger(key, path, L"NoModify", 1);
     WriteInteger(key, path, L"NoRepair", 1);
     // What the program list and deployment tools read besides.
@@ -147,8 +146,9 @@ void RegisterFileType(InstallHost& host, const std::wstring& typeName, const std
         {kClassesKey + extension, typeName},
         {kClassesKey + typeName, kFileTypeDescription},
         {kClassesKey + typeName + L"\\DefaultIcon", bin + iconFile},
-        // The executable's path stays unquoted; the document's path is quoted, as it may hold blanks.
-        {kClassesKey + typeName + L"\\shell\\open\\command", bin + kProgramFile + L" \"%1\""},
+        // Both paths quoted: an unquoted program path with blanks lets the shell start whatever
+        // program sits at its first blank (on a removable drive anyone may put one there).
+        {kClassesKey + typeName + L"\\shell\\open\\command", L"\"" + bin + kProgramFile + L"\" \"%1\""},
     };
     for (const auto& row : rows) {
         RegKey key = CreateKeyForWriting(HKEY_CURRENT_USER, row.Key);

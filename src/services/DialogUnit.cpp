@@ -9,6 +9,7 @@
 #include "services/Handles.h"
 #include "services/UtillityUnit.h"
 #include "services/VQError.h"
+#include "texts/ErrorUnit.h"
 
 namespace {
 DialogAnswerer& AnswererSlot() {
@@ -63,6 +64,7 @@ constexpr int kTextId = 90;
 struct DialogState {
     const DialogRequest* Request;
     HFONT Font;
+    std::wstring Failure;  // what went wrong inside the dialog procedure, reported once it has ended
 };
 
 LPCWSTR IconOf(DialogKind kind) {
@@ -148,7 +150,7 @@ void LayOut(HWND dialog, const DialogState& state) {
     if (focus) ::SetFocus(focus);
 }
 
-INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+INT_PTR HandleDialogMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
     auto* state = reinterpret_cast<DialogState*>(::GetWindowLongPtrW(dialog, DWLP_USER));
     switch (message) {
         case WM_INITDIALOG:
@@ -179,6 +181,30 @@ INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPa
     return FALSE;
 }
 
+INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+    try {
+        return HandleDialogMessage(dialog, message, wParam, lParam);
+    } catch (...) {
+        // Nothing may unwind through the dialog manager: the dialog ends answering Cancel, as its
+        // close box does, and the failure is reported once the dialog is gone.
+        auto* state = message == WM_INITDIALOG ? reinterpret_cast<DialogState*>(lParam)
+                                               : reinterpret_cast<DialogState*>(::GetWindowLongPtrW(dialog, DWLP_USER));
+        if (state) {
+            try {
+                throw;
+            } catch (const EVQError& error) {
+                state->Failure = error.Message();
+            } catch (const std::exception& error) {
+                state->Failure = AsProjectError(error).Message();
+            } catch (...) {
+                state->Failure = L"Unexpected error in a dialog";
+            }
+        }
+        ::EndDialog(dialog, mrCancel);
+        return TRUE;
+    }
+}
+
 int RunDialogWindow(const DialogRequest& request) {
     // An empty in-memory template: the controls are created and measured in WM_INITDIALOG.
     struct {
@@ -192,14 +218,22 @@ int RunDialogWindow(const DialogRequest& request) {
     metrics.cbSize = sizeof(metrics);
     ::SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0);
     GdiObject font(::CreateFontIndirectW(&metrics.lfMessageFont));
-    DialogState state{&request, static_cast<HFONT>(font.get())};
+    DialogState state{&request, static_cast<HFONT>(font.get()), {}};
     HWND owner = ::GetActiveWindow();
     const INT_PTR result = ::DialogBoxIndirectParamW(::GetModuleHandleW(nullptr), &blank.Template, owner,
                                                      DialogProc, reinterpret_cast<LPARAM>(&state));
+    // The error report is itself such a dialog: one that fails the same way is not reported again.
+    static bool reporting = false;
+    if (!state.Failure.empty() && !reporting) {
+        reporting = true;
+        ReportError(EVQError(state.Failure), L"");
+        reporting = false;
+    }
     return result < 0 ? mrCancel : static_cast<int>(result);
 }
 
 int CALLBACK BrowseCallback(HWND dialog, UINT message, LPARAM parameter, LPARAM data) {
+    // Only Win32 calls on fixed buffers below: nothing here can throw.
     if (message == BFFM_INITIALIZED) {
         ::SendMessageW(dialog, BFFM_SETSELECTIONW, TRUE, data);
     } else if (message == BFFM_SELCHANGED) {

@@ -6,6 +6,7 @@
 
 #include <utility>
 
+#include "services/UtillityUnit.h"
 #include "services/VQError.h"
 
 namespace {
@@ -75,9 +76,19 @@ bool QueryVolumeData(const std::wstring& root, TVolumeData& volume) {
 }
 
 std::wstring QueryRemotePath(const std::wstring& localName) {
+    // mpr.dll is no known DLL of the system: imported, it would be looked for beside the setup
+    // before the program could restrict the search. So it is loaded when first needed, by its
+    // full path.
+    using Proc = DWORD(WINAPI*)(LPCWSTR, LPWSTR, LPDWORD);
+    static const Proc getConnection = [] {
+        HMODULE mpr = Utillity::LoadSystemLibrary(L"mpr.dll");
+        return mpr ? reinterpret_cast<Proc>(reinterpret_cast<void (*)()>(::GetProcAddress(mpr, "WNetGetConnectionW")))
+                   : nullptr;
+    }();
+    if (!getConnection) return {};
     wchar_t remote[MAX_PATH + 1] = {};
     DWORD length = MAX_PATH + 1;
-    if (::WNetGetConnectionW(localName.c_str(), remote, &length) != NO_ERROR) return {};
+    if (getConnection(localName.c_str(), remote, &length) != NO_ERROR) return {};
     return remote;
 }
 

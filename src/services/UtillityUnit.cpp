@@ -124,6 +124,33 @@ std::wstring Utillity::AddBackslash(const std::wstring& path) {
     return path + L'\\';
 }
 
+namespace {
+bool IsDriveLetter(wchar_t c) { return (c >= L'A' && c <= L'Z') || (c >= L'a' && c <= L'z'); }
+
+// Where the server and share names of a UNC path end: the position after "\\server\share", or
+// npos when the path is no UNC path with both names.
+size_t UncShareEnd(const std::wstring& path) {
+    if (path.size() < 5 || path.compare(0, 2, L"\\\\") != 0) return std::wstring::npos;
+    const size_t serverEnd = path.find(L'\\', 2);
+    if (serverEnd == std::wstring::npos || serverEnd == 2 || path[2] == L'?' || path[2] == L'.') return std::wstring::npos;
+    size_t shareEnd = path.find(L'\\', serverEnd + 1);
+    if (shareEnd == std::wstring::npos) shareEnd = path.size();
+    return shareEnd > serverEnd + 1 ? shareEnd : std::wstring::npos;
+}
+}  // namespace
+
+bool Utillity::IsAbsolutePath(const std::wstring& path) {
+    if (path.size() >= 3 && IsDriveLetter(path[0]) && path[1] == L':' && path[2] == L'\\') return true;
+    return UncShareEnd(path) != std::wstring::npos;
+}
+
+bool Utillity::IsRootFolder(const std::wstring& path) {
+    const std::wstring folder = AddBackslash(path);
+    if (folder.size() == 3 && IsDriveLetter(folder[0]) && folder[1] == L':' && folder[2] == L'\\') return true;
+    const size_t shareEnd = UncShareEnd(folder);
+    return shareEnd != std::wstring::npos && shareEnd + 1 == folder.size();
+}
+
 bool Utillity::DirExists(const std::wstring& path) {
     const DWORD attributes = ::GetFileAttributesW(path.c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
@@ -136,8 +163,10 @@ bool Utillity::FileExists(const std::wstring& path) {
 }
 
 bool Utillity::MakeFolderPath(const std::wstring& rawPath) {
+    // An empty or relative path would make its folders below whatever the current folder is
+    // (for a setup started from a browser: the downloads folder).
+    if (!IsAbsolutePath(rawPath)) return false;
     const std::wstring path = AddBackslash(rawPath);
-    if (path.empty()) return true;
     std::wstring built, remainder;
     if (path.rfind(L"\\\\", 0) == 0) {
         // \\server\share\dir\ : the server is no folder; the share is the first part to test.
@@ -145,7 +174,6 @@ bool Utillity::MakeFolderPath(const std::wstring& rawPath) {
         built = path.substr(0, serverEnd);
         remainder = path.substr(serverEnd + 1);
     } else {
-        if (path.size() < 3) return false;
         built = path.substr(0, 2);
         remainder = path.substr(3);
     }
@@ -162,8 +190,12 @@ bool Utillity::MakeFolderPath(const std::wstring& rawPath) {
 }
 
 bool Utillity::RemoveFolder(const std::wstring& folder) {
-    if (folder.empty()) return false;
-    return ShellDelete(folder.substr(0, folder.size() - 1));
+    // Only the trailing backslash goes: cutting any other last character would name the parent.
+    // A drive's or a share's root is never removed, whatever a caller computed.
+    if (!IsAbsolutePath(folder) || IsRootFolder(folder)) return false;
+    std::wstring path = folder;
+    while (!path.empty() && path.back() == L'\\') path.pop_back();
+    return ShellDelete(path);
 }
 
 bool Utillity::RemoveFile(const std::wstring& path) { return ShellDelete(path); }
@@ -175,6 +207,13 @@ std::int64_t Utillity::GetFileSize(const std::wstring& path) {
     LARGE_INTEGER size{};
     if (!::GetFileSizeEx(file.get(), &size)) return 0;
     return size.QuadPart;
+}
+
+HMODULE Utillity::LoadSystemLibrary(const wchar_t* fileName) {
+    wchar_t system[MAX_PATH] = {};
+    const UINT n = ::GetSystemDirectoryW(system, MAX_PATH);
+    if (n == 0 || n >= MAX_PATH) return nullptr;
+    return ::LoadLibraryW((std::wstring(system) + L"\\" + fileName).c_str());
 }
 
 LANGID Utillity::GetSystemLanguage() { return ::GetSystemDefaultLangID(); }

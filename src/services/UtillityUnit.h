@@ -59,6 +59,11 @@ public:
 
     // --- paths, files, folders
     static std::wstring AddBackslash(const std::wstring& path);
+    // A drive path (X:\...) or a UNC path (\\server\share...): the only forms the setup writes to.
+    // Anything else would be taken relative to whatever the current folder happens to be.
+    static bool IsAbsolutePath(const std::wstring& path);
+    // A drive's root (X:\) or a share's root (\\server\share\), with or without the backslash.
+    static bool IsRootFolder(const std::wstring& path);
     static bool DirExists(const std::wstring& path);
     static bool FileExists(const std::wstring& path);
     static bool MakeFolderPath(const std::wstring& path);
@@ -67,6 +72,10 @@ public:
     static std::int64_t GetFileSize(const std::wstring& path);
 
     // --- system queries
+    // A library of Windows itself, loaded by its full path in the system folder and kept for the
+    // life of the process; nullptr when it cannot be loaded. A copy of it planted beside the setup
+    // (in a downloads folder) is never the one loaded.
+    static HMODULE LoadSystemLibrary(const wchar_t* fileName);
     static LANGID GetSystemLanguage();
     static std::wstring GetSpecialFolder(HWND owner, int csidl);
     static std::wstring GetProgramFilesFolder();

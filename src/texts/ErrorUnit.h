@@ -1,6 +1,7 @@
 #pragma once
 // The setup log's name and the standard error report: a modal "Error" dialog, the same text as a
 // log line, and the log opened for the user.
+#include <exception>
 #include <string>
 
 #include "services/VQError.h"
@@ -10,17 +11,40 @@ extern std::wstring LogFileName;
 
 void ReportError(const EVQError& error, const std::wstring& context);
 
-// Runs a guarded operation: a project error is reported (with the given context) and ends the
-// operation; any other exception passes on.
+// The project's error for any standard exception (an allocation that failed, a container
+// index out of range): its message is what() as far as it can be read.
+EVQError AsProjectError(const std::exception& error);
+
+// Runs a guarded operation: a project error, or any other standard exception, is reported (with
+// the given context) and ends the operation. Anything else passes on to the callback boundary.
 template <class Body>
 void Guarded(const std::wstring& context, Body&& body) {
     try {
         body();
     } catch (const EVQError& error) {
         ReportError(error, context);
+    } catch (const std::exception& error) {
+        ReportError(AsProjectError(error), context);
     }
 }
 template <class Body>
 void Guarded(Body&& body) {
     Guarded(std::wstring(), std::forward<Body>(body));
+}
+
+// For the places where Windows calls into the setup (window and dialog procedures, enumeration
+// callbacks): nothing may unwind through the system's frames. Whatever the body throws is
+// reported and the callback answers fallback.
+template <class Result, class Body>
+Result CallbackGuard(Result fallback, Body&& body) noexcept {
+    try {
+        return body();
+    } catch (const EVQError& error) {
+        ReportError(error, L"");
+    } catch (const std::exception& error) {
+        ReportError(AsProjectError(error), L"");
+    } catch (...) {
+        ReportError(EVQError(L"Unexpected error"), L"");
+    }
+    return fallback;
 }

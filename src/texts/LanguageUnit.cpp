@@ -474,10 +474,17 @@ constexpr TextRow Texts[] = {
         {FrFr, L"AppData - Folder"},
         {EsEs, L"AppData - Folder"},
     }}},
+    // Added after the product's first release: a folder typed without drive or server.
+    {75, {{
+        {De,   L"Der Ordner muss ein vollst\u00e4ndiger Pfad mit Laufwerksbuchstaben (C:\\...) oder ein Netzwerkpfad (\\\\Server\\Freigabe\\...) sein."},
+        {EnUs, L"The folder must be a complete path with a drive letter (C:\\...) or a network path (\\\\server\\share\\...)."},
+        {FrFr, L"Le dossier doit \u00eatre un chemin complet avec une lettre de lecteur (C:\\...) ou un chemin r\u00e9seau (\\\\serveur\\partage\\...)."},
+        {EsEs, L"La carpeta debe ser una ruta completa con una letra de unidad (C:\\...) o una ruta de red (\\\\servidor\\recurso\\...)."},
+    }}},
 };
 
 constexpr int FirstNumber = 1;
-constexpr int LastNumber = 74;
+constexpr int LastNumber = 75;
 constexpr int RetiredNumber = 53;
 
 // Guards against a row slipping out of place when the table is edited: the

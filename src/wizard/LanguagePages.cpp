@@ -56,6 +56,14 @@ std::wstring LanguageOfSystem(LANGID language) {
     }
 }
 
+std::wstring CanonicalLanguageCode(const std::wstring& code) {
+    // Codes compare without regard to case, as Windows writes them in either form.
+    const std::wstring upper = UpperCase(code);
+    for (const LanguageEntry& entry : kLanguages)
+        if (upper == UpperCase(entry.Code)) return entry.Code;
+    return L"";
+}
+
 std::wstring ReplaceChar(const std::wstring& text, wchar_t from, wchar_t to) {
     std::wstring result = text;
     for (auto& c : result)
@@ -110,10 +118,8 @@ void TVQSetupForm::SelectLanguage(const std::wstring& requested, const std::wstr
         if (FileLanguage == 3) code = L"fr-FR";
         if (FileLanguage == 4) code = L"es-ES";
         LanguageEventsEnabled = false;
-        for (int i = 0; i < ctl::ComboCount(LanguageComboBox); ++i) {
-            const auto* entry = reinterpret_cast<const TString*>(ctl::ComboData(LanguageComboBox, i));
-            if (entry && entry->Value == code) { ctl::ComboSelect(LanguageComboBox, i); break; }
-        }
+        const int position = LanguagePosition(code);
+        if (position >= 0) ctl::ComboSelect(LanguageComboBox, position);
         if (code == L"en-US") {
             for (int i = 0; i < ctl::ComboCount(DateFormatComboBox); ++i)
                 if (ctl::ComboItemText(DateFormatComboBox, i) == dateFormat) { ctl::ComboSelect(DateFormatComboBox, i); break; }
@@ -121,6 +127,14 @@ void TVQSetupForm::SelectLanguage(const std::wstring& requested, const std::wstr
         ApplyLanguage(code);
         LanguageEventsEnabled = true;
     });
+}
+
+int TVQSetupForm::LanguagePosition(const std::wstring& code) const {
+    for (int i = 0; i < ctl::ComboCount(LanguageComboBox); ++i) {
+        const auto* entry = reinterpret_cast<const TString*>(ctl::ComboData(LanguageComboBox, i));
+        if (entry && entry->Value == code) return i;
+    }
+    return -1;
 }
 
 void TVQSetupForm::LanguageComboBoxChange() {

@@ -57,7 +57,7 @@ void TVQSetupForm::ShowPage() {
     ctl::SetVisible(ResetFoldersButton, PageIndex == pgFolder && !UseRemoveable);
     // 7 and 8: the edits' change handlers store the texts back into the folder fields
     ctl::SetText(ProgramFolderEdit, GetProgramFolder(false));
-    ctl::SetText(DataFolderEdit, ReplaceTextIgnoreCase(GetDataFolder(), PublicFolder, Text(74) + L"\\"));
+    ctl::SetText(DataFolderEdit, ReplaceTextIgnoreCase(GetDataFolder(), PublicFolder, PublicFolderToken()));
     // 9
     ctl::SetText(SumaryRichEdit, BuildSummary());
     // 10
@@ -110,6 +110,9 @@ void TVQSetupForm::NextButtonClick() {
             const std::wstring programFiles = Utillity::GetProgramFilesFolder();
             if (UpperCase(Trim(GetDataFolder())).find(UpperCase(Trim(programFiles))) != std::wstring::npos)
                 return ShowInformation(Text(72) + L"\r\n\"" + programFiles + L"\"");
+            // A folder without drive or server would be made below the current folder.
+            for (const std::wstring& folder : {GetProgramFolder(false), GetDataFolder()})
+                if (!Utillity::IsAbsolutePath(folder)) return ShowInformation(Text(75) + L"\r\n\"" + folder + L"\"");
             PageIndex = pgConfirm;
             break;
         }
@@ -128,12 +131,16 @@ void TVQSetupForm::NextButtonClick() {
 
     int answer;
     do {
-        answer = InstallRunner ? InstallRunner() : RunInstallation(*this);
-    } while (answer == mrRetry);
+        answer = Run();
+    } while (answer == mrRetry && !CancelRequested_);
     LastRunAnswer = answer;
     if (answer == mrOk) {
         PageIndex = pgFinish;
         ShowPage();
+        // A run that completed before it could be cancelled is an installation all the same.
+        if (CancelRequested_) CloseAfterCancel();
+    } else if (CancelRequested_) {
+        CloseAfterCancel();
     } else if (answer == mrCancel) {
         PageIndex = pgConfirm;
         ShowPage();
@@ -165,10 +172,7 @@ void TVQSetupForm::ProgramFolderEditChange() {
 
 void TVQSetupForm::DataFolderEditChange() {
     Guarded([&] {
-        const std::wstring text = ctl::GetText(DataFolderEdit);
-        if (UseRemoveable)
-            RemoveableDataFolder = text;
-        else
-            DataFolder = GetDataRootFolder(text, PublicFolder);
+        // The edit shows the public folder as its token in both cases; the field holds the path.
+        (UseRemoveable ? RemoveableDataFolder : DataFolder) = GetDataRootFolder(ctl::GetText(DataFolderEdit), PublicFolder);
     });
 }

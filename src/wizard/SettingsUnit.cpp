@@ -54,7 +54,8 @@ void TVQSetupForm::ReadRegistry() {
             DataFolder = ReadString(key, kValueOfDataFolder);
             RemoveableProgramFolder = ReadString(key, kValueOfRemoveableProgramFolder);
             RemoveableDataFolder = ReadString(key, kValueOfRemoveableDataFolder);
-            language = ReadString(key, kValueLanguage);
+            // A language this setup does not speak is no language to start in.
+            language = CanonicalLanguageCode(ReadString(key, kValueLanguage));
             MakeStartMenuEntry = ReadFlag(key, kValueStartMenuEntry, true);
             MakeDesktopLink = ReadFlag(key, kValueDesktopLink, true);
             CheckUpdates = ReadFlag(key, kValueCheckUpdates, true);

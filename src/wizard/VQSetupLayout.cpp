@@ -5,6 +5,7 @@
 #include <richedit.h>
 
 #include "services/Handles.h"
+#include "services/UtillityUnit.h"
 #include "wizard/Controls.h"
 #include "wizard/VQSetupUnit.h"
 #include "wizard/FormResources.h"
@@ -51,12 +52,7 @@ void RegisterPanelClass() {
 }
 
 HMODULE LoadRichEdit() {
-    // By full path from System32: a msftedit.dll beside the setup must never be the one loaded.
-    static HMODULE module = [] {
-        wchar_t system[MAX_PATH] = {};
-        ::GetSystemDirectoryW(system, MAX_PATH);
-        return ::LoadLibraryW((std::wstring(system) + L"\\Msftedit.dll").c_str());
-    }();
+    static HMODULE module = Utillity::LoadSystemLibrary(L"Msftedit.dll");
     return module;
 }
 

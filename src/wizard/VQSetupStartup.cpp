@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "services/UtillityUnit.h"
+#include "services/VQError.h"
 #include "texts/ErrorUnit.h"
 #include "wizard/Controls.h"
 #include "wizard/VQSetupUnit.h"
@@ -56,6 +57,9 @@ void TVQSetupForm::FormCreate() {
         if (!common.empty() && common.back() == L'\\') common.pop_back();
         const size_t lastSlash = common.rfind(L'\\');
         PublicFolder = Utillity::AddBackslash(lastSlash == std::wstring::npos ? L"" : common.substr(0, lastSlash + 1));
+        // Without it the default data folder would be a bare relative name.
+        if (!Utillity::IsAbsolutePath(PublicFolder))
+            throw EVQError(L"Cannot find the all-users desktop folder (CSIDL_COMMON_DESKTOPDIRECTORY)");
         // 6
         OptionEventsEnabled = true;
         ctl::SetVisible(LabelProgress, false);
@@ -66,9 +70,13 @@ void TVQSetupForm::FormCreate() {
             IsTestMode = true;
             SetupFileName = VQ_TEST_SETUP_FILE;
         } else if (params.size() == 3) {
-            LanguageParameter = params[0];
-            ProgramFolder = params[1];
-            DataFolder = params[2];
+            // Folders that are no full paths would land below the current folder: such a command
+            // line is ignored as a whole. A language the setup does not speak is ignored alone.
+            if (Utillity::IsAbsolutePath(params[1]) && Utillity::IsAbsolutePath(params[2])) {
+                LanguageParameter = CanonicalLanguageCode(params[0]);
+                ProgramFolder = params[1];
+                DataFolder = params[2];
+            }
         } else if (params.size() == 1 && UpperCase(params[0]) == L"SILENT") {
             LanguageParameter = L"de-DE";
             ProgramFolder = DefaultProgramFolder;
@@ -113,10 +121,10 @@ void TVQSetupForm::FormCreate() {
         FillDriveList();
         // 17
         if (!LanguageParameter.empty()) {
-            static const wchar_t* const kCodes[] = {L"DE-DE", L"DE-AT", L"DE-CH", L"EN-US", L"FR-FR", L"ES-ES"};
-            const std::wstring upper = UpperCase(LanguageParameter);
-            for (int i = 0; i < 6; ++i)
-                if (upper == kCodes[i]) { ctl::ComboSelect(LanguageComboBox, i); break; }
+            // By its code within the list shown: a list fixed by the file name holds one entry, and
+            // Windows clears the selection for a position outside the list.
+            const int position = LanguagePosition(LanguageParameter);
+            if (position >= 0) ctl::ComboSelect(LanguageComboBox, position);
             if (IsSilent) {
                 TimerInstallEnabled = true;
                 ::SetTimer(Handle_, 1, 10, nullptr);
@@ -163,8 +171,14 @@ bool TVQSetupForm::IsRunning() {
     // It runs over a snapshot of that order: windows that other programs open or close meanwhile
     // must not cut the walk short.
     std::vector<HWND> order;
-    ::EnumWindows([](HWND w, LPARAM list) { reinterpret_cast<std::vector<HWND>*>(list)->push_back(w); return TRUE; },
-                  reinterpret_cast<LPARAM>(&order));
+    ::EnumWindows(
+        [](HWND w, LPARAM list) {
+            return CallbackGuard<BOOL>(FALSE, [&] {
+                reinterpret_cast<std::vector<HWND>*>(list)->push_back(w);
+                return TRUE;
+            });
+        },
+        reinterpret_cast<LPARAM>(&order));
     const auto self = std::find(order.begin(), order.end(), Handle_);
     if (self == order.end()) return false;
     for (auto it = self; it != order.end(); ++it) inspect(*it);
@@ -175,11 +189,21 @@ bool TVQSetupForm::IsRunning() {
     return running;
 }
 
-std::wstring TVQSetupForm::GetProgramFolder(bool withBin) const {
-    std::wstring base = Utillity::AddBackslash(UseRemoveable ? RemoveableProgramFolder : ProgramFolder);
+std::wstring ProgramFolderOf(const std::wstring& folder) {
+    const std::wstring base = Utillity::AddBackslash(folder);
     // A folder chosen inside an earlier installation's Bin folder means that installation's folder.
-    const size_t bin = base.find(L"Bin");
-    if (base.size() > 3 && bin != std::wstring::npos && bin > 0) base = Utillity::AddBackslash(base.substr(0, bin));
+    // Only a folder named exactly "Bin" counts (C:\Bindings\ is no Bin folder), and the cut never
+    // leaves a drive's root: the uninstaller and the size of the installation would take it all.
+    if (base.size() <= 3) return base;
+    for (size_t at = base.find(L"\\Bin\\"); at != std::wstring::npos; at = base.find(L"\\Bin\\", at + 1)) {
+        const std::wstring parent = base.substr(0, at + 1);
+        if (!Utillity::IsRootFolder(parent)) return parent;
+    }
+    return base;
+}
+
+std::wstring TVQSetupForm::GetProgramFolder(bool withBin) const {
+    const std::wstring base = ProgramFolderOf(UseRemoveable ? RemoveableProgramFolder : ProgramFolder);
     return withBin ? base + L"Bin\\" : base;
 }
 
@@ -198,7 +222,9 @@ std::wstring TVQSetupForm::GetCommonDesktopFolder() const {
 }
 
 std::wstring TVQSetupForm::GetStartMenuFolder() const {
-    return Utillity::GetSpecialFolder(Handle_, CSIDL_PROGRAMS) + L"Vessas Quorin\\";
+    // A Programs menu the shell cannot name gives no folder, not the relative "Vessas Quorin\".
+    const std::wstring programs = Utillity::GetSpecialFolder(Handle_, CSIDL_PROGRAMS);
+    return Utillity::IsAbsolutePath(programs) ? programs + L"Vessas Quorin\\" : L"";
 }
 
 wchar_t TVQSetupForm::FirstLetter(const std::wstring& text) {

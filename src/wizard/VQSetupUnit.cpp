@@ -8,10 +8,13 @@
 #include <shellapi.h>
 
 #include <unordered_map>
+#include <utility>
 
 #include "services/Handles.h"
 #include "services/UtillityUnit.h"
+#include "services/VQError.h"
 #include "engine/InstallUnit.h"
+#include "services/IEDriveInfo.h"
 #include "texts/ErrorUnit.h"
 #include "wizard/Controls.h"
 
@@ -31,7 +34,9 @@ void RegisterFormClass() {
     wc.hIcon = ::LoadIconW(wc.hInstance, L"MAINICON");
     wc.hIconSm = static_cast<HICON>(::LoadImageW(wc.hInstance, L"MAINICON", IMAGE_ICON, 16, 16, 0));
     wc.lpszClassName = kFormClass;
-    ::RegisterClassExW(&wc);
+    if (!::RegisterClassExW(&wc) && ::GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
+        throw EVQError(L"Cannot register the window class " + std::wstring(kFormClass) + L" (error " +
+                       std::to_wstring(::GetLastError()) + L")");
     registered = true;
 }
 }  // namespace
@@ -63,6 +68,30 @@ StartupArgs StartupArgs::FromProcess() {
     return args;
 }
 
+int RunSetup(StartupArgs args) {
+    return CallbackGuard<int>(mrAbort, [&] {
+        DriveInfo();  // the drive table exists from the start, before the form asks for it
+        std::unique_ptr<TVQSetupForm> form;
+        try {
+            form = std::make_unique<TVQSetupForm>(std::move(args));
+        } catch (const EVQError& error) {
+            // Without its window the setup can do nothing; it must not end as if it had installed.
+            ReportError(error, L"");
+            return static_cast<int>(mrAbort);
+        }
+        form->QuitOnClose = true;
+        if (form->Closed()) return form->ExitCode();
+        form->Show();
+        MSG msg;
+        while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
+            if (!form->Closed() && ::IsDialogMessageW(form->Handle(), &msg)) continue;
+            ::TranslateMessage(&msg);
+            ::DispatchMessageW(&msg);
+        }
+        return static_cast<int>(msg.wParam);
+    });
+}
+
 TVQSetupForm::TVQSetupForm(StartupArgs args) : Args_(std::move(args)), Colors_(std::make_unique<Colors>()) {
     INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_STANDARD_CLASSES | ICC_LISTVIEW_CLASSES | ICC_PROGRESS_CLASS |
                                               ICC_TAB_CLASSES};
@@ -73,10 +102,20 @@ TVQSetupForm::TVQSetupForm(StartupArgs args) : Args_(std::move(args)), Colors_(s
     const DWORD exStyle = WS_EX_TOOLWINDOW | WS_EX_CONTROLPARENT | WS_EX_APPWINDOW;
     Handle_ = ::CreateWindowExW(exStyle, kFormClass, L"", style, 0, 0, 500, 400, nullptr, nullptr,
                                 ::GetModuleHandleW(nullptr), nullptr);
+    if (!Handle_)
+        throw EVQError(L"Cannot create the setup window (error " + std::to_wstring(::GetLastError()) + L")");
     ::SetWindowLongPtrW(Handle_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     ::SetWindowLongPtrW(Handle_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&TVQSetupForm::WindowProc));
-    CreateControls();
-    FormCreate();
+    try {
+        CreateControls();
+        FormCreate();
+    } catch (...) {
+        // No destructor runs for a form that was never made: the window must not outlive it with
+        // a pointer to it.
+        ::SetWindowLongPtrW(Handle_, GWLP_USERDATA, 0);
+        ::DestroyWindow(std::exchange(Handle_, nullptr));
+        throw;
+    }
 }
 
 TVQSetupForm::~TVQSetupForm() {
@@ -156,7 +195,8 @@ void TVQSetupForm::EnableInputs(bool enabled) {
         for (HWND w : {DateFormatLabel, DriveLabel, ProgramFolderLabel, DataFolderLabel, SearchProgramFolderButton,
                        SearchDataFolderButton, CancelButton, InstallButton, LanguageLabel, LicenceLabel})
             ctl::SetEnabled(w, enabled);
-        ::RedrawWindow(Handle_, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+        // Without a window RedrawWindow would repaint the whole desktop.
+        if (Handle_) ::RedrawWindow(Handle_, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
         ProcessMessages();
     });
 }
@@ -164,17 +204,12 @@ void TVQSetupForm::EnableInputs(bool enabled) {
 LRESULT CALLBACK TVQSetupForm::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     auto* form = reinterpret_cast<TVQSetupForm*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
     if (!form) return ::DefWindowProcW(window, message, wParam, lParam);
-    try {
-        return form->HandleMessage(message, wParam, lParam);
-    } catch (const EVQError& error) {
-        // The handlers without a guard of their own: reported here, as for every other handler,
-        // instead of unwinding through the window manager.
-        ReportError(error, L"");
-        return 0;
-    }
+    // The handlers without a guard of their own are reported here, as every other handler is,
+    // instead of unwinding through the window manager.
+    return CallbackGuard<LRESULT>(0, [&] { return form->HandleMessage(window, message, wParam, lParam); });
 }
 
-LRESULT TVQSetupForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT TVQSetupForm::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_COMMAND:
             OnCommand(LOWORD(wParam), HIWORD(wParam));
@@ -193,7 +228,13 @@ LRESULT TVQSetupForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
             if (wParam == kTimerInstallId) TimerInstallTimer();
             return 0;
         case WM_CLOSE:
-            if (FormCloseQuery()) ::DestroyWindow(Handle_);
+            // During a run the window must outlive the run that is still on the stack: a granted
+            // request cancels the run, and the window closes once the run has returned.
+            if (RunActive_) {
+                if (!CancelRequested_ && FormCloseQuery()) CancelRequested_ = true;
+            } else if (FormCloseQuery()) {
+                ::DestroyWindow(window);
+            }
             return 0;
         case WM_DESTROY: {
             Handle_ = nullptr;
@@ -201,7 +242,7 @@ LRESULT TVQSetupForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
             return 0;
         }
     }
-    return ::DefWindowProcW(Handle_, message, wParam, lParam);
+    return ::DefWindowProcW(window, message, wParam, lParam);
 }
 
 void TVQSetupForm::OnCommand(int id, int code) {
@@ -227,8 +268,23 @@ void TVQSetupForm::OnCommand(int id, int code) {
 void TVQSetupForm::TimerInstallTimer() {
     ::KillTimer(Handle_, kTimerInstallId);
     TimerInstallEnabled = false;
-    LastRunAnswer = InstallRunner ? InstallRunner() : RunInstallation(*this);
+    LastRunAnswer = Run();
     Close();
+}
+
+int TVQSetupForm::Run() {
+    // Cleared on every way out: after a run that failed the close box must close again.
+    struct Active {
+        bool& Flag;
+        explicit Active(bool& flag) : Flag(flag) { Flag = true; }
+        ~Active() { Flag = false; }
+    } active(RunActive_);
+    return InstallRunner ? InstallRunner() : RunInstallation(*this);
+}
+
+void TVQSetupForm::CloseAfterCancel() {
+    // The user has already answered the exit question; it is not asked a second time.
+    if (Handle_) ::DestroyWindow(Handle_);
 }
 
 int TVQSetupForm::ExitCode() const {

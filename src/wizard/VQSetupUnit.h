@@ -17,6 +17,10 @@ struct StartupArgs {
     static StartupArgs FromProcess();
 };
 
+// The whole setup, from the form's creation to its close: shows the form, runs the message loop and
+// answers the process's exit code. A window that cannot be made is reported and answers 3.
+int RunSetup(StartupArgs args);
+
 // The object each LanguageComboBox entry carries: the entry's locale code.
 class TString {
 public:
@@ -32,6 +36,14 @@ std::wstring AppendProductFolder(const std::wstring& folder);
 
 // The setup's language for a system default language; English for any language it does not speak.
 std::wstring LanguageOfSystem(LANGID language);
+
+// One of the six locale codes, as the setup spells it, for a code given in any case; empty for a
+// code the setup does not speak.
+std::wstring CanonicalLanguageCode(const std::wstring& code);
+
+// The program folder proper of a chosen folder, with a trailing backslash: a folder chosen inside
+// an installation's Bin folder stands for that installation's folder.
+std::wstring ProgramFolderOf(const std::wstring& folder);
 
 // Control identifiers; handlers are dispatched by them.
 enum ControlId : int {
@@ -90,6 +102,9 @@ public:
     int LastRunAnswer = 3;
     // Runs the installation; tests replace it with a scripted one.
     std::function<int()> InstallRunner;
+    // The user confirmed leaving while a run was going on: the run stops at its next progress
+    // report, and the form closes once it has returned.
+    bool CancelRequested() const override { return CancelRequested_; }
 
     // ---- What the install run reads and drives
     std::wstring SetupFile() const override { return SetupFileName; }
@@ -154,6 +169,8 @@ public:
     void SelectLanguage(const std::wstring& code, const std::wstring& dateFormat);
     std::wstring GetDefaultLanguage();
     void FillLanguageList();
+    // Position of the entry with this locale code in the list shown, or -1.
+    int LanguagePosition(const std::wstring& code) const;
     void ApplyLanguage(const std::wstring& code);
     void LoadLicence(const std::wstring& resourceName);
     void ReadRegistry();
@@ -186,7 +203,13 @@ public:
 private:
     friend struct FormLayout;
     static LRESULT CALLBACK WindowProc(HWND, UINT, WPARAM, LPARAM);
-    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    // One install run, with the window kept alive (and a close request turned into a
+    // cancellation) while it works.
+    int Run();
+    void CloseAfterCancel();
+    bool RunActive_ = false;
+    bool CancelRequested_ = false;
     void OnCommand(int id, int code);
     HBRUSH OnControlColor(HDC dc, HWND control);
     void CreateControls();

@@ -303,6 +303,8 @@ void SetupProcess::SetChecked(int listViewId, int item, bool checked) {
 
 void SetupProcess::CloseBox() { ::PostMessageW(Window(), WM_SYSCOMMAND, SC_CLOSE, 0); }
 
+int SetupProcess::ProgressPosition() { return static_cast<int>(Send(Control(idProgressBar), PBM_GETPOS, 0, 0)); }
+
 std::vector<HWND> SetupProcess::Dialogs() const {
     std::vector<HWND> dialogs;
     for (HWND w : TopLevelWindows())

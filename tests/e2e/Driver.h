@@ -70,6 +70,8 @@ public:
     bool Checked(int listViewId, int item);
     void SetChecked(int listViewId, int item, bool checked);
     void CloseBox();  // the caption bar's close box
+    // The progress bar's position; answered when the setup next services its window.
+    int ProgressPosition();
 
     // Waits for a dialog of the setup and reads it.
     Dialog WaitDialog(DWORD timeoutMs = 15000);

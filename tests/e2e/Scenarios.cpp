@@ -125,6 +125,18 @@ std::wstring Lower(std::wstring text) {
     return text;
 }
 
+// The setup's own temporary files ("temp" + number + ".Tmp") in the temp folder.
+std::set<std::wstring> TempSetupFiles() {
+    std::set<std::wstring> names;
+    WIN32_FIND_DATAW found{};
+    HANDLE search = ::FindFirstFileW((TempFolder() + L"temp*.Tmp").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return names;
+    do names.insert(found.cFileName);
+    while (::FindNextFileW(search, &found));
+    ::FindClose(search);
+    return names;
+}
+
 // A folder of this run below the temp folder; gone before and after.
 class Scratch {
 public:
@@ -484,9 +496,9 @@ TEST_F(Scenario, StandardInstallationThroughAllPagesIntoTheDefaultFolders) {
     EXPECT_EQ(Lower(RegString(HKEY_CURRENT_USER, kSettingsKey, L"DataFolder")).rfind(Lower(L"C:\\Program Files\\VessasQuorin"), 0), 0u);
     EXPECT_EQ(Lower(RegString(HKEY_CURRENT_USER, kSettingsKey, L"ProgramFolder")).rfind(Lower(L"C:\\users\\Public\\VessasQuorin"), 0), 0u);
     EXPECT_EQ(RegString(HKEY_CURRENT_USER, kSettingsKey, L"Language"), L"en-US");
-    EXPECT_EQ(RegString(HKEY_LOCAL_MACHINE, kUninstallKey, L"UninstallString"), kProgramFolder + L"VQUninstall.Exe");
+    EXPECT_EQ(RegString(HKEY_LOCAL_MACHINE, kUninstallKey, L"UninstallString"), L"\"" + kProgramFolder + L"VQUninstall.Exe\"");
     EXPECT_EQ(RegString(HKEY_CURRENT_USER, L"Software\\Classes\\VessasQuorin\\shell\\open\\command", nullptr),
-              kBin + L"VessasQuorin.Exe \"%1\"");
+              L"\"" + kBin + L"VessasQuorin.Exe\" \"%1\"");
 
     const auto lines = Log();
     const auto attempts = Attempts(lines);
@@ -686,7 +698,7 @@ TEST_F(RemovableScenario, InstallsOntoTheStickWithItsOwnLinkAndTheNextStartPrese
     EXPECT_EQ(Lower(RegString(HKEY_CURRENT_USER, kSettingsKey, L"RemoveableProgramFolder")).rfind(Lower(L"E:\\VessasQuorin\\Data"), 0), 0u);
     EXPECT_EQ(Lower(RegString(HKEY_CURRENT_USER, kSettingsKey, L"DataFolder")).rfind(Lower(L"C:\\Program Files\\VessasQuorin"), 0), 0u);
     EXPECT_EQ(RegString(HKEY_CURRENT_USER, kSettingsKey, L"InstallOption_UseRemoveable"), L"Y");
-    EXPECT_EQ(RegString(HKEY_LOCAL_MACHINE, kUninstallKey, L"UninstallString"), kStickProgram + L"VQUninstall.Exe");
+    EXPECT_EQ(RegString(HKEY_LOCAL_MACHINE, kUninstallKey, L"UninstallString"), L"\"" + kStickProgram + L"VQUninstall.Exe\"");
     const auto attempts = Attempts(Log());
     ASSERT_EQ(attempts.size(), 1u);
     ExpectInOrder(attempts[0], {"ProgramFolder=" + Narrow(bin), "DataFolder=" + Narrow(kStickData), "ProgramFolder OK " + Narrow(bin),
@@ -769,6 +781,51 @@ TEST_F(Scenario, RunningApplicationIsRefusedAndRepeatSucceedsOnceItIsClosed) {
     EXPECT_EQ(CountStarting(attempts[0], "Check IsRunning"), 1u);
     EXPECT_EQ(CountStarting(attempts[0], "Archive: "), 0u);
     ExpectInOrder(attempts[1], {"Check IsRunning", "Check CheckActualize", "Archive: ", "ExtractFiles", "Finish"});
+}
+
+// The close box while files are written. Yes: the run stops at its next progress report and the
+// setup ends with 2, leaving no half-written file, no link, no INI file and no registry entry.
+// No: the run goes on to the finish page as if nothing had happened.
+TEST_F(Scenario, ClosingDuringTheRunWithYesCancelsItCleanly) {
+    const auto tempBefore = TempSetupFiles();
+    SetupProcess setup(SetupExe(), L"", L"cancel");
+    NextToConfirmation(setup);
+    setup.Click(idNextButton);
+    setup.WaitUntil([&] { return setup.ProgressPosition() >= 5; }, 30000, "the run under way");
+    setup.CloseBox();
+    AnswerExitQuestion(setup, 0);
+    EXPECT_EQ(setup.WaitExit(), 2u);
+
+    const auto lines = Log();
+    ExpectInOrder(lines, {"ExtractFiles", "Extract: ", "Cancelled by the user"});
+    std::string last;
+    for (const auto& l : lines) {
+        if (StartsWith(l, "Extract: ")) last = l.substr(9);
+        for (const char* step : {"CreateLinks", "MakeIniFile", "WriteRegistry", "Finish"}) EXPECT_NE(l, step);
+    }
+    ASSERT_FALSE(last.empty());
+    EXPECT_FALSE(FileExists(std::wstring(last.begin(), last.end()))) << "half-written: " << last;
+    EXPECT_FALSE(FileExists(kBin + L"VessasQuorin.Ini"));
+    EXPECT_FALSE(FileExists(SpecialFolder(CSIDL_COMMON_DESKTOPDIRECTORY) + L"Vessas Quorin.lnk"));
+    EXPECT_FALSE(FolderExists(SpecialFolder(CSIDL_PROGRAMS) + L"Vessas Quorin"));
+    EXPECT_TRUE(RegValues(HKEY_CURRENT_USER, kSettingsKey).empty());
+    EXPECT_TRUE(RegValues(HKEY_LOCAL_MACHINE, kUninstallKey).empty());
+    EXPECT_TRUE(RegValues(HKEY_CURRENT_USER, L"Software\\Classes\\.qvbak").empty());
+    EXPECT_EQ(TempSetupFiles(), tempBefore) << "temporary files left behind";
+}
+
+TEST_F(Scenario, ClosingDuringTheRunWithNoLetsItFinish) {
+    SetupProcess setup(SetupExe(), L"", L"nocancel");
+    NextToConfirmation(setup);
+    setup.Click(idNextButton);
+    setup.WaitUntil([&] { return setup.ProgressPosition() >= 5; }, 30000, "the run under way");
+    setup.CloseBox();
+    AnswerExitQuestion(setup, 1);
+    setup.WaitPage(pgFinish, 60000);
+    setup.Click(idCancelButton);
+    EXPECT_EQ(setup.WaitExit(), 0u);
+    ExpectInstalled(L"en-US", kProgramFolder, kDataFolder);
+    EXPECT_EQ(Ini(L"SETTINGS", L"VERSION"), ThePayload().Version());
 }
 
 TEST_F(Scenario, ProgramFolderThatCannotBeCreatedOffersRepeatThenCancelLeadsToTheExitQuestion) {

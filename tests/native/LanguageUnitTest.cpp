@@ -12,11 +12,13 @@ namespace {
 
 const std::vector<std::wstring> SixLocales = {L"de-DE", L"de-AT", L"de-CH", L"en-US", L"fr-FR", L"es-ES"};
 const std::vector<std::wstring> OneLocalePerLanguage = {L"de-DE", L"en-US", L"fr-FR", L"es-ES"};
+// The product's texts run from 1 to 74; 75 came later, for folders that are no full paths.
+constexpr int kLastNumber = 75;
 
 std::vector<int> NumbersWithText()
 {
     std::vector<int> numbers;
-    for (int number = 1; number <= 74; ++number)
+    for (int number = 1; number <= kLastNumber; ++number)
         if (number != 53)
             numbers.push_back(number);
     return numbers;
@@ -27,7 +29,7 @@ std::vector<int> NumbersWithText()
 std::vector<int> NumbersAroundTheTable()
 {
     std::vector<int> numbers;
-    for (int number = -1; number <= 75; ++number)
+    for (int number = -1; number <= kLastNumber + 1; ++number)
         numbers.push_back(number);
     return numbers;
 }
@@ -111,7 +113,7 @@ TEST_F(LanguageUnitTest, CodesMatchingNoLanguageGiveEmptyTexts)
 
 TEST_F(LanguageUnitTest, NumbersWithoutTextGiveEmptyTextsInEveryLanguage)
 {
-    for (int number : {0, 53, -1, 75, INT_MIN, INT_MAX}) {
+    for (int number : {0, 53, -1, kLastNumber + 1, INT_MIN, INT_MAX}) {
         for (const std::wstring& locale : SixLocales) {
             SCOPED_TRACE(Narrow(locale) + " #" + std::to_string(number));
             EXPECT_EQ(TextIn(locale, number), L"");

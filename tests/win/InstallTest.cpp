@@ -4,8 +4,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <set>
 
+#include "ArchiveBytes.h"
 #include "TestSupport.h"
+#include "archive/PackFileUnit.h"
 #include "engine/InstallUnit.h"
 #include "services/VQError.h"
 #include "texts/LanguageUnit.h"
@@ -234,5 +237,106 @@ TEST(ExitCode, SilentAndInteractive) {
         setup.form.LastRunAnswer = c.answer;
         setup.form.PageIndex = c.page;
         EXPECT_EQ(setup.form.ExitCode(), c.code);
+    }
+}
+
+namespace {
+// Closes the form, as its close box does, once the progress bar reaches a percentage: the request
+// arrives while files are being written.
+struct CloseAt {
+    static inline int percent = 0;
+    static inline HWND form = nullptr;
+    static inline WNDPROC original = nullptr;
+    static LRESULT CALLBACK Proc(HWND bar, UINT message, WPARAM wParam, LPARAM lParam) {
+        if (message == PBM_SETPOS && static_cast<int>(wParam) >= percent && form) {
+            ::PostMessageW(form, WM_CLOSE, 0, 0);
+            form = nullptr;
+        }
+        return ::CallWindowProcW(original, bar, message, wParam, lParam);
+    }
+};
+
+std::set<std::wstring> TempFiles() {
+    std::set<std::wstring> names;
+    WIN32_FIND_DATAW found{};
+    HANDLE search = ::FindFirstFileW((Utillity::GetTempFolder() + L"temp*.Tmp").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return names;
+    do names.insert(found.cFileName);
+    while (::FindNextFileW(search, &found));
+    ::FindClose(search);
+    return names;
+}
+}  // namespace
+
+// The close box answered with Yes while files are written: the run stops at its next progress
+// report, the file being written is gone, nothing after it is placed, no link, INI file or
+// settings are written, and the setup ends with exit code 2. Answered with No, the run goes on.
+TEST(Cancel, ClosingDuringTheRunStopsItWithoutAPartialFile) {
+    const struct { int percent; const wchar_t* writing; bool yes; } cases[] = {
+        {30, L"ziplib.dll", true},        // a stored entry, 7 to 79 percent of the small payload
+        {82, L"VessasQuorin.Exe", true},  // a compressed one, through a temporary file
+        {30, nullptr, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.percent << (c.yes ? " yes" : " no"));
+        Installation setup(L"cancel", L"en-US");
+        ::RegDeleteTreeW(HKEY_CURRENT_USER, L"SOFTWARE\\VessasQuorin");  // the earlier cases' installations
+        const auto tempBefore = TempFiles();
+        CloseAt::percent = c.percent;
+        CloseAt::form = setup.form.Handle();
+        CloseAt::original = reinterpret_cast<WNDPROC>(
+            ::SetWindowLongPtrW(setup.form.ProgressBar, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CloseAt::Proc)));
+        DialogRecorder dialogs;
+        dialogs.PressButton(c.yes ? 0 : 1);
+        setup.form.PageIndex = pgConfirm;
+        setup.form.ShowPage();
+        setup.form.NextButtonClick();
+
+        ASSERT_EQ(dialogs.Dialogs().size(), 1u);
+        EXPECT_EQ(dialogs.Dialogs()[0].Caption, L"Exit setup");
+        const auto log = setup.Log();
+        if (!c.yes) {
+            EXPECT_FALSE(setup.form.Closed());
+            EXPECT_EQ(setup.form.PageIndex, pgFinish);
+            EXPECT_TRUE(Has(log, "Finish"));
+            EXPECT_EQ(setup.form.ExitCode(), 0);
+            continue;
+        }
+        EXPECT_TRUE(setup.form.Closed()) << "the window closes once the run has returned";
+        EXPECT_EQ(setup.form.ExitCode(), 2);
+        EXPECT_TRUE(Has(log, "Cancelled by the user"));
+        for (const char* step : {"CreateLinks", "MakeIniFile", "WriteRegistry", "Finish"}) EXPECT_FALSE(Has(log, step)) << step;
+        EXPECT_TRUE(Has(log, "Extract: " + Narrow(setup.Bin() + c.writing)));
+        EXPECT_FALSE(Utillity::FileExists(setup.Bin() + c.writing)) << "no partial file";
+        EXPECT_TRUE(Utillity::FileExists(setup.data + L"Symbols\\Default_Icons\\Sym_Account_0001.Ico")) << "placed before";
+        EXPECT_FALSE(Utillity::FileExists(setup.program + L"VQUninstall.Exe")) << "nothing after it";
+        EXPECT_FALSE(Utillity::FileExists(setup.Bin() + kIniFileName));
+        EXPECT_EQ(TempFiles(), tempBefore) << "no temporary file left";
+        HKEY settings = nullptr;
+        EXPECT_NE(::RegOpenKeyExW(HKEY_CURRENT_USER, L"SOFTWARE\\VessasQuorin", 0, KEY_READ, &settings), ERROR_SUCCESS);
+        if (settings) ::RegCloseKey(settings);
+    }
+}
+
+// An archive whose root word would lead out of the data folder is refused before any of its
+// files is written, also the harmless ones before it.
+TEST(Placement, AnEscapingRootWordIsRefusedBeforeAnythingIsWritten) {
+    for (const char* root : {"USER\\..\\..\\Windows", "USER/../Escaped", "USER\\C:\\Windows", "USER\\Sub\\..\\..", "SYSTEM"}) {
+        SCOPED_TRACE(root);
+        Installation setup(L"hostile");
+        ASSERT_TRUE(Utillity::MakeFolderPath(setup.data));
+        const std::string bytes = ArchiveBytes()
+                                      .Header("HF1", 2)
+                                      .Entry("harmless", "First.txt", "", "USER", "")
+                                      .Entry("hostile", "Escaped.txt", "", root, "")
+                                      .Bytes();
+        TMemoryStream stream(bytes.data(), bytes.size());
+        TPackFiles reader(nullptr);
+        std::wstring version;
+        ASSERT_TRUE(reader.Load(stream, version));
+        EXPECT_THROW(ExtractFiles(setup.form, reader), EVQError);
+        EXPECT_FALSE(Utillity::FileExists(setup.data + L"First.txt"));
+        EXPECT_FALSE(Utillity::FileExists(setup.scratch.Path() + L"Escaped.txt"));
+        EXPECT_FALSE(Utillity::FileExists(L"C:\\Windows\\Escaped.txt"));
     }
 }

@@ -86,13 +86,57 @@ TEST(LanguageList, FollowsTheFileNameMarker) {
 TEST(LanguageList, LanguageParameterSelectsItsPosition) {
     const struct { const wchar_t* language; int position; const wchar_t* current; } cases[] = {
         {L"de-AT", 1, L"de-AT"}, {L"de-CH", 2, L"de-CH"}, {L"fr-FR", 4, L"fr-FR"}, {L"es-ES", 5, L"es-ES"},
-        {L"EN-US", 3, L"EN-US"},  // selects its position, but matches no entry and no text
+        {L"EN-US", 3, L"en-US"},  // the code in another case is the code
+        {L"es-es", 5, L"es-ES"},
+        {L"pt-BR", 3, L"en-US"},  // not spoken: as if none were given, the system's language applies
     };
     for (const auto& c : cases) {
         auto form = MakeForm(L"C:\\x\\VQSetup.exe", {c.language, L"D:\\P", L"D:\\D"});
         EXPECT_EQ(ctl::ComboIndex(form->LanguageComboBox), c.position) << c.language;
         EXPECT_EQ(CurrentLanguage, c.current);
     }
+}
+
+namespace {
+// Selections sent to a combo box with a position outside its list. Windows clears the selection
+// then (Wine keeps the old one, so the selection alone would not show it).
+std::vector<int> gOutOfRange;
+LRESULT CALLBACK WatchSelections(int code, WPARAM wParam, LPARAM lParam) {
+    const auto* call = reinterpret_cast<const CWPSTRUCT*>(lParam);
+    if (code == HC_ACTION && call->message == CB_SETCURSEL && static_cast<int>(call->wParam) >= 0 &&
+        static_cast<int>(call->wParam) >= ctl::ComboCount(call->hwnd))
+        gOutOfRange.push_back(static_cast<int>(call->wParam));
+    return ::CallNextHookEx(nullptr, code, wParam, lParam);
+}
+}  // namespace
+
+// A language fixed by the file name together with a language parameter: the list shown holds one
+// (or three) entries, and the parameter selects within that list, never a position of the full one.
+TEST(LanguageList, FileNameLanguageWithAParameterSelectsAnEntryOfTheListShown) {
+    const struct { const wchar_t* file; const wchar_t* language; const wchar_t* current; } cases[] = {
+        {L"C:\\x\\VQSetup-FR.exe", L"es-ES", L"fr-FR"}, {L"C:\\x\\VQSetup-ES.exe", L"es-ES", L"es-ES"},
+        {L"C:\\x\\VQSetup-EN.exe", L"de-AT", L"en-US"}, {L"C:\\x\\VQSetup-DE.exe", L"en-US", L"de-DE"},
+        {L"C:\\x\\VQSetup-DE.exe", L"de-CH", L"de-CH"}, {L"C:\\x\\VQSetup-FR.exe", L"FR-FR", L"fr-FR"},
+    };
+    HHOOK hook = ::SetWindowsHookExW(WH_CALLWNDPROC, WatchSelections, nullptr, ::GetCurrentThreadId());
+    ASSERT_NE(hook, nullptr);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.file, c.file + wcslen(c.file)) + " " + std::string(c.language, c.language + wcslen(c.language)));
+        gOutOfRange.clear();
+        auto form = MakeForm(c.file, {c.language, L"D:\\P", L"D:\\D"});
+        EXPECT_TRUE(gOutOfRange.empty()) << "selected position " << (gOutOfRange.empty() ? 0 : gOutOfRange[0]);
+        const int index = ctl::ComboIndex(form->LanguageComboBox);
+        ASSERT_GE(index, 0);
+        ASSERT_LT(index, ctl::ComboCount(form->LanguageComboBox));
+        EXPECT_EQ(SelectedCode(*form), c.current);
+        EXPECT_EQ(CurrentLanguage, c.current);
+        // With a valid entry selected, Next leaves the welcome page.
+        DialogRecorder dialogs;
+        form->NextButtonClick();
+        EXPECT_NE(form->PageIndex, pgLanguage);
+        EXPECT_TRUE(dialogs.Dialogs().empty());
+    }
+    ::UnhookWindowsHookEx(hook);
 }
 
 TEST(ApplyLanguage, SwitchingKeepsTheDateFormatAndRefillsEveryCaption) {

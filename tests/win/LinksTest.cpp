@@ -51,6 +51,7 @@ public:
     int ProgressPosition() const override { return 0; }
     void SetProgressPosition(int) override {}
     void SetProgressFile(const std::wstring&) override {}
+    bool CancelRequested() const override { return false; }
 };
 
 // The desktops and the start menu of a host below a scratch folder, with the start menu's parent

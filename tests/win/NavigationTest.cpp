@@ -108,6 +108,42 @@ TEST(Pages, DataFolderMustNotLieInsideProgramFiles) {
     }
 }
 
+// A folder without drive or server would be made below whatever the current folder is; the page
+// says so in the user's language and stays.
+TEST(Pages, FoldersMustBeFullPaths) {
+    const struct { const wchar_t* program; const wchar_t* data; const wchar_t* named; } cases[] = {
+        {L"", L"D:\\VQData", L""},
+        {L"Apps\\VQ", L"D:\\VQData", L"Apps\\VQ\\"},
+        {L"D:Apps", L"D:\\VQData", L"D:Apps\\"},
+        {L"D:\\Apps\\VQ", L"", L""},
+        {L"D:\\Apps\\VQ", L"VQData", L"VQData\\"},
+        {L"\\VQ", L"D:\\VQData", L"\\VQ\\"},
+        {L"D:\\Apps\\VQ", L"D:\\VQData", nullptr},
+        {L"\\\\server\\share\\VQ", L"\\\\server\\share\\Data", nullptr},
+    };
+    for (const char* language : {"en", "de"}) {
+        for (const auto& c : cases) {
+            SCOPED_TRACE(std::string(language) + " " + std::string(c.program, c.program + wcslen(c.program)) + " | " +
+                         std::string(c.data, c.data + wcslen(c.data)));
+            auto form = MakeForm(std::string(language) == "de" ? L"C:\\x\\VQSetup-DE.exe" : L"C:\\x\\VQSetup.exe");
+            DialogRecorder dialogs;
+            form->PageIndex = pgFolder;
+            form->ShowPage();
+            ctl::SetText(form->ProgramFolderEdit, c.program);
+            ctl::SetText(form->DataFolderEdit, c.data);
+            form->NextButtonClick();
+            EXPECT_EQ(form->PageIndex, c.named ? pgFolder : pgConfirm);
+            ASSERT_EQ(dialogs.Dialogs().size(), c.named ? 1u : 0u);
+            if (!c.named) continue;
+            const std::wstring expected = std::string(language) == "de"
+                ? L"Der Ordner muss ein vollst\u00e4ndiger Pfad mit Laufwerksbuchstaben (C:\\...) oder ein Netzwerkpfad (\\\\Server\\Freigabe\\...) sein."
+                : L"The folder must be a complete path with a drive letter (C:\\...) or a network path (\\\\server\\share\\...).";
+            EXPECT_EQ(dialogs.Dialogs()[0].Message, expected + L"\r\n\"" + c.named + L"\"");
+            EXPECT_EQ(dialogs.Dialogs()[0].Kind, DialogKind::Information);
+        }
+    }
+}
+
 TEST(Summary, FullAndHotfixSetup) {
     auto form = MakeForm();
     form->ProgramFolder = L"C:\\Program Files\\VessasQuorin";

@@ -146,3 +146,20 @@ TEST(Folders, RemovableLayoutFromTheChosenDrive) {
     EXPECT_EQ(form->GetProgramFolder(true), L"F:\\VessasQuorin\\Prog\\Bin\\");
     EXPECT_EQ(form->ProgramFolder, L"C:\\Program Files\\VessasQuorin\\") << "the fixed-disk pair is kept";
 }
+
+// On a removable installation the data folder may lie below the public folder too: the edit shows
+// the token, and the field keeps the path, not the displayed text.
+TEST(Folders, RemovableDataFolderBelowThePublicFolderKeepsThePath) {
+    auto form = MakeForm();
+    form->UseRemoveable = true;
+    form->RemoveableProgramFolder = L"E:\\VessasQuorin\\Prog";
+    form->RemoveableDataFolder = L"C:\\users\\Public\\X";
+    form->PageIndex = pgFolder;
+    form->ShowPage();
+    EXPECT_EQ(ctl::GetText(form->DataFolderEdit), L"AppData - Folder\\X\\");
+    EXPECT_EQ(form->RemoveableDataFolder, L"C:\\users\\Public\\X\\");
+    EXPECT_EQ(form->GetDataFolder(), L"C:\\users\\Public\\X\\");
+    ctl::SetText(form->DataFolderEdit, L"appdata - folder\\Y");
+    EXPECT_EQ(form->RemoveableDataFolder, L"C:\\users\\Public\\Y\\");
+    EXPECT_EQ(form->DataFolder, L"C:\\users\\Public\\VessasQuorin\\") << "the fixed-disk pair is kept";
+}

@@ -196,7 +196,8 @@ TEST(WriteRegistry, ValuesAndTypes) {
         {L"DisplayName", Sz(L"Vessas Quorin 9.9")},
         {L"DisplayIcon", Sz(setup.Bin() + L"VQ_Icon.Ico")},
         {L"DisplayVersion", Sz(L"9.9")},
-        {L"UninstallString", Sz(setup.program + L"\\VQUninstall.Exe")},
+        // Quoted, so that a folder with blanks cannot start "C:\\Program.exe".
+        {L"UninstallString", Sz(L"\"" + setup.program + L"\\VQUninstall.Exe\"")},
         {L"NoModify", Dword(1)},
         {L"NoRepair", Dword(1)},
         {L"InstallLocation", Sz(setup.program + L"\\")},
@@ -229,11 +230,11 @@ TEST(WriteRegistry, ValuesAndTypes) {
         {L".qvbak", L"VessasQuorin"},
         {L"VessasQuorin", L"Vessa's Quorin Backup"},
         {L"VessasQuorin\\DefaultIcon", setup.Bin() + L"VQ_Icon.Ico"},
-        {L"VessasQuorin\\shell\\open\\command", setup.Bin() + L"VessasQuorin.Exe \"%1\""},
+        {L"VessasQuorin\\shell\\open\\command", L"\"" + setup.Bin() + L"VessasQuorin.Exe\" \"%1\""},
         {L".qvcalc", L"VessasQuorinGS"},
         {L"VessasQuorinGS", L"Vessa's Quorin Backup"},
         {L"VessasQuorinGS\\DefaultIcon", setup.Bin() + L"VQ_Icon_Calc.Ico"},
-        {L"VessasQuorinGS\\shell\\open\\command", setup.Bin() + L"VessasQuorin.Exe \"%1\""},
+        {L"VessasQuorinGS\\shell\\open\\command", L"\"" + setup.Bin() + L"VessasQuorin.Exe\" \"%1\""},
     };
     for (const auto& c : classes) {
         const std::map<std::wstring, Value> only = {{L"", Sz(c.value)}};
@@ -244,8 +245,10 @@ TEST(WriteRegistry, ValuesAndTypes) {
 // Without the right to write below HKEY_LOCAL_MACHINE the uninstall entry is left out silently;
 // the user's own keys are written all the same.
 TEST(WriteRegistry, MachineKeyThatCannotBeCreatedIsSkippedSilently) {
-    RegistrySandbox sandbox(Machine::Closed);
+    // Started on the real machine: the closed sandbox has none of the shell's folders, and a setup
+    // that cannot find the public folder says so at its start.
     Installed setup;
+    RegistrySandbox sandbox(Machine::Closed);
     DialogRecorder dialogs;
     WriteRegistry(setup.form);
     EXPECT_TRUE(dialogs.Dialogs().empty());
@@ -295,15 +298,18 @@ TEST(ReadRegistry, OptionValues) {
 }
 
 TEST(ReadRegistry, StoredLanguageAndDateFormatAreSelected) {
-    const struct { const wchar_t* language; const wchar_t* dateFormat; int dateChoice; } cases[] = {
-        {L"fr-FR", L"", 0},
-        {L"en-US", L"MM/DD/YY", 1},
+    const struct { const wchar_t* stored; const wchar_t* dateFormat; int dateChoice; const wchar_t* language; } cases[] = {
+        {L"fr-FR", L"", 0, L"fr-FR"},
+        {L"en-US", L"MM/DD/YY", 1, L"en-US"},
+        {L"EN-us", L"MM/DD/YY", 1, L"en-US"},
+        // A language this setup does not speak is passed over: the system's language stays.
+        {L"xx-YY", L"MM/DD/YY", 0, L"en-US"},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(Narrow(c.language) + " " + Narrow(c.dateFormat));
+        SCOPED_TRACE(Narrow(c.stored) + " " + Narrow(c.dateFormat));
         RegistrySandbox sandbox(Machine::Real);
         WriteValues(sandbox.User(), kSettings,
-                    {{L"Language", Sz(c.language)}, {L"InstallOption_DateFormat", Sz(c.dateFormat)}});
+                    {{L"Language", Sz(c.stored)}, {L"InstallOption_DateFormat", Sz(c.dateFormat)}});
         const auto form = SecondStart();
         EXPECT_EQ(CurrentLanguage, c.language);
         const int index = ctl::ComboIndex(form->LanguageComboBox);
@@ -356,7 +362,7 @@ TEST(RoundTrip, SecondStartShowsTheChoicesOfTheInstallation) {
     EXPECT_EQ(stored.at(L"DataFolder"), Sz(setup.form.ProgramFolder));
     EXPECT_EQ(stored.at(L"ProgramFolder"), Sz(setup.form.DataFolder));
     ASSERT_NE(setup.form.ProgramFolder, setup.form.DataFolder);
-    EXPECT_EQ(Values(sandbox.Machine(), kUninstall).at(L"UninstallString"), Sz(setup.program + L"\\VQUninstall.Exe"));
+    EXPECT_EQ(Values(sandbox.Machine(), kUninstall).at(L"UninstallString"), Sz(L"\"" + setup.program + L"\\VQUninstall.Exe\""));
     EXPECT_GT(Values(sandbox.Machine(), kUninstall).at(L"EstimatedSize").Number, 10u) << "the placed program";
 
     CurrentLanguage = L"de-DE";

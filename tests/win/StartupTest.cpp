@@ -7,6 +7,7 @@
 #include "TestSupport.h"
 #include "services/Handles.h"
 #include "texts/ErrorUnit.h"
+#include "texts/LanguageUnit.h"
 #include "wizard/Controls.h"
 #include "wizard/VQSetupUnit.h"
 
@@ -34,6 +35,15 @@ TEST(CommandLine, Table) {
         {{L"Test", L"en-US", L"D:\\A", L"D:\\B"}, true, false, L"", defaultProgram, defaultData},
         {{L"test"}, false, false, L"", defaultProgram, defaultData},
         {{L"en-US", L"D:\\Apps\\VQ", L"D:\\VQData"}, false, false, L"en-US", L"D:\\Apps\\VQ", L"D:\\VQData"},
+        // A code in another case is the code; one the setup does not speak is ignored alone.
+        {{L"en-us", L"D:\\Apps\\VQ", L"D:\\VQData"}, false, false, L"en-US", L"D:\\Apps\\VQ", L"D:\\VQData"},
+        {{L"FR-fr", L"D:\\P", L"\\\\srv\\share\\D"}, false, false, L"fr-FR", L"D:\\P", L"\\\\srv\\share\\D"},
+        {{L"xx-XX", L"D:\\P", L"D:\\D"}, false, false, L"", L"D:\\P", L"D:\\D"},
+        {{L"", L"D:\\P", L"D:\\D"}, false, false, L"", L"D:\\P", L"D:\\D"},
+        // Folders that are no full paths would be made below the current folder: all three ignored.
+        {{L"en-US", L"Apps\\VQ", L"D:\\D"}, false, false, L"", defaultProgram, defaultData},
+        {{L"en-US", L"D:\\P", L""}, false, false, L"", defaultProgram, defaultData},
+        {{L"en-US", L"D:P", L"D:\\D"}, false, false, L"", defaultProgram, defaultData},
         {{L"silent"}, false, true, L"de-DE", defaultProgram, defaultData},
         {{L"SILENT"}, false, true, L"de-DE", defaultProgram, defaultData},
         {{L"SiLeNt"}, false, true, L"de-DE", defaultProgram, defaultData},
@@ -56,6 +66,10 @@ TEST(CommandLine, Table) {
         EXPECT_EQ(form->PageIndex, c.silent ? 6 : 0);
         EXPECT_EQ(form->TimerInstallEnabled, c.silent);
         EXPECT_EQ(ctl::GetText(form->Handle()), L"VESSA'S QUORIN 9.9");
+        // Whatever was given, the texts are those of a language the setup speaks.
+        EXPECT_FALSE(Language::LocalizedText(74).empty());
+        EXPECT_EQ(ctl::GetText(form->DataFolderEdit).find(L"C:\\users"), std::wstring::npos)
+            << "the public folder shows as its token, and only it";
     }
 }
 
@@ -119,13 +133,24 @@ TEST(FormCreate, HotfixShowsTheHotfixLabelAndHidesTheLicence) {
 
 TEST(FolderOperations, BinRuleAndRemovableChoice) {
     auto form = MakeForm({});
+    // A folder chosen inside an installation's Bin folder stands for that installation; a folder
+    // whose name only begins with "Bin" is a folder like any other.
     const struct { const wchar_t* folder; const wchar_t* without; } cases[] = {
         {L"C:\\Program Files\\VessasQuorin\\Bin", L"C:\\Program Files\\VessasQuorin\\"},
         {L"C:\\Program Files\\VessasQuorin\\Bin\\", L"C:\\Program Files\\VessasQuorin\\"},
-        {L"C:\\Bindings\\VQ", L"C:\\"},
+        {L"D:\\Apps\\VQ\\Bin\\Plugins", L"D:\\Apps\\VQ\\"},
+        {L"C:\\Bindings\\VQ", L"C:\\Bindings\\VQ\\"},
+        {L"C:\\Users\\Binh\\Apps\\VQ", L"C:\\Users\\Binh\\Apps\\VQ\\"},
+        {L"D:\\Binaries\\VQ", L"D:\\Binaries\\VQ\\"},
+        {L"D:\\VQ\\MyBin", L"D:\\VQ\\MyBin\\"},
+        // Never cut down to a drive's or a share's root.
+        {L"C:\\Bin\\VQ", L"C:\\Bin\\VQ\\"},
+        {L"C:\\Bin", L"C:\\Bin\\"},
+        {L"\\\\srv\\share\\Bin\\VQ", L"\\\\srv\\share\\Bin\\VQ\\"},
+        {L"\\\\srv\\share\\VQ\\Bin", L"\\\\srv\\share\\VQ\\"},
         {L"Bin\\X", L"Bin\\X\\"},
         {L"C:\\bin\\VQ", L"C:\\bin\\VQ\\"},  // case-sensitive
-        {L"Bin", L"Bin\\"},                  // not longer than three characters
+        {L"Bin", L"Bin\\"},
         {L"D:\\VQ", L"D:\\VQ\\"},
     };
     for (const auto& c : cases) {
@@ -199,4 +224,30 @@ TEST(FormCreate, FailingStepIsReportedAndEndsFormCreate) {
     EXPECT_FALSE(form->IsSilent);
     EXPECT_TRUE(form->ProgramFolder.empty());
     EXPECT_EQ(ctl::GetText(form->Handle()), L"");
+}
+
+// A window that cannot be made (refused here by a hook, as a desktop out of resources would) must
+// not end the program as if it had installed: reported, logged, exit code 3.
+TEST(RunSetup, AWindowThatCannotBeMadeIsReportedAndAnswersThree) {
+    HHOOK hook = ::SetWindowsHookExW(
+        WH_CBT,
+        [](int code, WPARAM wParam, LPARAM lParam) -> LRESULT {
+            if (code == HCBT_CREATEWND) {
+                const LPCWSTR name = reinterpret_cast<const CBT_CREATEWNDW*>(lParam)->lpcs->lpszClass;
+                if (!IS_INTRESOURCE(name) && wcscmp(name, L"TVQSetupForm") == 0) return 1;
+            }
+            return ::CallNextHookEx(nullptr, code, wParam, lParam);
+        },
+        nullptr, ::GetCurrentThreadId());
+    ASSERT_NE(hook, nullptr);
+    DialogRecorder dialogs;
+    const size_t before = LogLines().size();
+    const int code = RunSetup(StartupArgs{kSetup, {L"silent"}});
+    ::UnhookWindowsHookEx(hook);
+    EXPECT_EQ(code, 3);
+    ASSERT_EQ(dialogs.Dialogs().size(), 1u);
+    EXPECT_EQ(dialogs.Dialogs()[0].Message.rfind(L"Cannot create the setup window (error ", 0), 0u);
+    const auto texts = NewLogTexts(before);
+    EXPECT_TRUE(std::any_of(texts.begin(), texts.end(),
+                            [](const std::string& t) { return t.rfind("Cannot create the setup window", 0) == 0; }));
 }

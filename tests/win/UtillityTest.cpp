@@ -4,6 +4,9 @@
 #include <shlobj.h>
 #include <shobjidl.h>
 
+#include <stdexcept>
+#include <vector>
+
 #include "TestSupport.h"
 #include "services/Handles.h"
 #include "services/UtillityUnit.h"
@@ -31,7 +34,17 @@ TEST(MakeFolderPath, CreatesEveryMissingFolderAndStopsAtTheFirstFailure) {
     EXPECT_TRUE(Utillity::DirExists(ab + L"\\C"));
 
     EXPECT_TRUE(Utillity::MakeFolderPath(L"C:\\"));
-    EXPECT_TRUE(Utillity::MakeFolderPath(L""));
+
+    // Neither an empty nor a relative path makes anything below the current folder.
+    wchar_t current[MAX_PATH] = {};
+    ::GetCurrentDirectoryW(MAX_PATH, current);
+    ::SetCurrentDirectoryW(scratch.Path().c_str());
+    EXPECT_FALSE(Utillity::MakeFolderPath(L""));
+    EXPECT_FALSE(Utillity::MakeFolderPath(L"Apps\\VQ\\Bin"));
+    EXPECT_FALSE(Utillity::MakeFolderPath(L"C:Apps\\VQ"));
+    ::SetCurrentDirectoryW(current);
+    for (const wchar_t* junk : {L"Apps", L"Ap", L"VQ", L"pps"})
+        EXPECT_FALSE(Utillity::DirExists(scratch.Path() + junk)) << junk;
 
     // A file where a folder should be: false, and nothing below it is tried.
     const std::wstring blocker = scratch.Path() + L"File";
@@ -108,6 +121,33 @@ TEST(RemoveFileAndFolder, DeleteThroughTheShell) {
     EXPECT_TRUE(Utillity::RemoveFolder(folder));
     EXPECT_FALSE(Utillity::DirExists(folder));
     EXPECT_TRUE(Utillity::DirExists(scratch.Path() + L"X"));
+}
+
+TEST(RemoveFileAndFolder, OnlyTheNamedFolderAndNeverARoot) {
+    ScratchFolder scratch(L"removeexact");
+    // Without its trailing backslash the folder is still the one named, not its parent.
+    const std::wstring parent = scratch.Path() + L"X", child = parent + L"\\Y";
+    ASSERT_TRUE(Utillity::MakeFolderPath(child));
+    EXPECT_TRUE(Utillity::RemoveFolder(child));
+    EXPECT_FALSE(Utillity::DirExists(child));
+    EXPECT_TRUE(Utillity::DirExists(parent));
+    for (const wchar_t* root : {L"C:\\", L"C:", L"c:\\", L"\\\\server\\share\\", L"\\\\server\\share", L"", L"Relative\\"})
+        EXPECT_FALSE(Utillity::RemoveFolder(root)) << root;
+    EXPECT_TRUE(Utillity::DirExists(L"C:\\windows"));
+}
+
+TEST(Paths, AbsoluteAndRootForms) {
+    const struct { const wchar_t* path; bool absolute, root; } cases[] = {
+        {L"C:\\", true, true},           {L"C:", false, true},          {L"d:\\Data", true, false},
+        {L"C:Data", false, false},        {L"\\Data", false, false},    {L"Data\\Sub", false, false},
+        {L"", false, false},              {L"1:\\x", false, false},     {L"\\\\srv\\share", true, true},
+        {L"\\\\srv\\share\\", true, true}, {L"\\\\srv\\share\\dir", true, false},
+        {L"\\\\srv", false, false},      {L"\\\\srv\\", false, false}, {L"\\\\?\\C:\\x", false, false},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(Utillity::IsAbsolutePath(c.path), c.absolute) << c.path;
+        EXPECT_EQ(Utillity::IsRootFolder(c.path), c.root) << c.path;
+    }
 }
 
 TEST(RemoveFileAndFolder, PathsTooLongForTheShellBufferAreRefused) {
@@ -213,7 +253,7 @@ TEST(ReportError, ShowsLogsAndOpensTheLog) {
     CurrentLanguage.clear();
 }
 
-TEST(Guarded, ReportsProjectErrorsOnceAndLetsOthersPass) {
+TEST(Guarded, ReportsEveryStandardExceptionOnceAndLetsOthersPass) {
     DialogRecorder dialogs;
     bool after = false;
     Guarded(L"ctx", [&] {
@@ -223,8 +263,19 @@ TEST(Guarded, ReportsProjectErrorsOnceAndLetsOthersPass) {
     EXPECT_FALSE(after);
     ASSERT_EQ(dialogs.Dialogs().size(), 1u);
     EXPECT_EQ(dialogs.Dialogs()[0].Message, L"boom\r\nctx");
-    EXPECT_THROW(Guarded([] { throw std::runtime_error("other"); }), std::runtime_error);
-    EXPECT_EQ(dialogs.Dialogs().size(), 1u);
+    // An allocation or an index gone wrong is a failure like any other, not the end of the program.
+    Guarded([] { throw std::out_of_range("index 7 out of range"); });
+    Guarded([] { std::vector<int>().at(3); });
+    ASSERT_EQ(dialogs.Dialogs().size(), 3u);
+    EXPECT_EQ(dialogs.Dialogs()[1].Message, L"index 7 out of range\r\n");
+    EXPECT_FALSE(dialogs.Dialogs()[2].Message.empty());
+    struct NotAnException {};
+    EXPECT_THROW(Guarded([] { throw NotAnException{}; }), NotAnException);
+    EXPECT_EQ(dialogs.Dialogs().size(), 3u);
+    // Where the system calls back, nothing passes.
+    EXPECT_EQ(CallbackGuard<int>(-1, []() -> int { throw NotAnException{}; }), -1);
+    EXPECT_EQ(dialogs.Dialogs().size(), 4u);
+    EXPECT_STREQ(EVQError(L"Gr\u00fc\u00dfe").what(), "Gr\xC3\xBC\xC3\x9F" "e");
 }
 
 TEST(ShowDialog, CaptionsAndResultsFollowTheButtonOrder) {

@@ -152,6 +152,8 @@ Manifest ParseManifest(const std::string& text, const std::filesystem::path& bas
         e.Compressed = ParseInteger(line, f[6], "compressed");
         e.DeleteEntry = ParseInteger(line, f[7], "delete");
         // The setup refuses such an entry when it installs; better to hear it at build time.
+        if (!IsValidRootWord(e.Root))
+            Fail(line, "unknown root \"" + f[3] + "\" (PROGRAM, UNINST, DATA, USER, or USER\\ and a safe sub-path)");
         if (!IsSafeEntryPath(e.Folder, e.FileName))
             Fail(line, "\"" + f[4] + "\\" + f[1] + "\" would leave its root folder");
         if (e.DeleteEntry == 1 && f[0].rfind("size:", 0) == 0)
