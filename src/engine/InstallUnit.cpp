@@ -16,8 +16,6 @@
 #include "texts/LanguageUnit.h"
 
 namespace {
-std::wstring Text(int number) { return Language::LocalizedText(number); }
-
 // Every run's reader and resource stream live until the program ends: the reader keeps the
 // decompression library it loaded, and nothing of a run is released while the setup runs.
 struct RunObjects {
@@ -37,13 +35,13 @@ std::int32_t RoundHalfEven(double value) { return static_cast<std::int32_t>(std:
 
 int ShowSetupError(const std::wstring& message, bool fatal) {
     if (fatal) {
-        Utillity::ShowDialog(Text(67), message, DialogKind::Information, ButtonSet({dbOK}), {Text(70)}, {mrOk});
+        Utillity::ShowDialog(Text(txErrorDuringSetup), message, DialogKind::Information, ButtonSet({dbOK}), {Text(txOK)}, {mrOk});
         return mrCancel;
     }
     // OK and Cancel as the button kinds, relabelled Repeat and Cancel: so Enter repeats and Escape
     // cancels, as their captions say, where a Cancel/Retry pair would put Escape on Repeat.
-    const int answer = Utillity::ShowDialog(Text(67), message, DialogKind::Confirmation,
-                                            ButtonSet({dbOK, dbCancel}), {Text(68), Text(4)}, {mrRetry, mrCancel});
+    const int answer = Utillity::ShowDialog(Text(txErrorDuringSetup), message, DialogKind::Confirmation,
+                                            ButtonSet({dbOK, dbCancel}), {Text(txRepeat), Text(txCancel)}, {mrRetry, mrCancel});
     return answer == mrRetry ? mrRetry : mrCancel;
 }
 
@@ -54,7 +52,7 @@ void ShowProgress(InstallHost& host, const std::wstring&, const std::wstring& me
         host.WriteLog(L"Progress: " + message + L" " + std::to_wstring(percent));
         host.SetProgressPosition(percent);
     }
-    host.SetLabelProgress(Text(28) + L" " + std::to_wstring(RoundHalfEven(done / 1024.0)) + L"/" +
+    host.SetLabelProgress(Text(txUnpacking) + L" " + std::to_wstring(RoundHalfEven(done / 1024.0)) + L"/" +
                           std::to_wstring(RoundHalfEven(total / 1024.0)) + L"KB");
     // The user can only have asked while the window was serviced, which happens right above.
     if (host.CancelRequested()) throw TRunCancelled{};
@@ -101,7 +99,7 @@ int RunInstallation(InstallHost& host) {
         [&] {
             // 3
             if (host.IsRunning()) {
-                answer = ShowSetupError(Text(15), false);
+                answer = ShowSetupError(Text(txCloseApplication), false);
                 return;
             }
             // 4
@@ -120,18 +118,18 @@ int RunInstallation(InstallHost& host) {
             TPackFiles& reader = *kept.Readers.back();
             // 6
             if (host.LanguageIndex() < 0) {
-                answer = ShowSetupError(Text(14), false);
+                answer = ShowSetupError(Text(txSelectLanguage), false);
                 return;
             }
             host.WriteLog(L"LanguageCombobox.ItemIndex=" + std::to_wstring(host.LanguageIndex()));
             // 7, 8
             if (!Utillity::MakeFolderPath(bin)) {
-                answer = ShowSetupError(Text(9) + L"\r\n" + bin, false);
+                answer = ShowSetupError(Text(txDirectoryNotCreated) + L"\r\n" + bin, false);
                 return;
             }
             host.WriteLog(L"ProgramFolder OK " + bin);
             if (!Utillity::MakeFolderPath(data)) {
-                answer = ShowSetupError(Text(9) + L"\r\n" + data, false);
+                answer = ShowSetupError(Text(txDirectoryNotCreated) + L"\r\n" + data, false);
                 return;
             }
             host.WriteLog(L"DataFolder OK");
@@ -140,14 +138,14 @@ int RunInstallation(InstallHost& host) {
             kept.Streams.push_back(std::make_unique<TMemoryStream>(OpenResourceStream(nullptr, L"FILESTREAM")));
             std::wstring versionName;
             if (!reader.Load(*kept.Streams.back(), versionName)) {
-                answer = ShowSetupError(Text(25), true);
+                answer = ShowSetupError(Text(txArchiveIncomplete), true);
             } else {
                 // 10
                 host.WriteLog(L"Check VersionName");
                 std::wstring installed;
                 if (GetInstalledVersion(host, installed) && IsNewerVersion(installed, versionName)) {
                     host.WriteLog(L"Newer Version installed " + installed + L" " + versionName);
-                    answer = ShowSetupError(Text(27) + L" (" + installed + L")", true);
+                    answer = ShowSetupError(Text(txNewerVersionInstalled) + L" (" + installed + L")", true);
                 } else {
                     // 11
                     host.WriteLog(L"ExtractFiles");

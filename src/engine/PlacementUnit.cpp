@@ -14,7 +14,7 @@ bool IsEntrySelected(const std::wstring& group, const std::wstring& language) {
 std::wstring PublicFolderToken() {
     // Without a text in the current language there is no token: a bare "\\" would stand for every
     // backslash of the folder.
-    const std::wstring text = Language::LocalizedText(74);
+    const std::wstring text = Language::LocalizedText(txAppDataFolder);
     return text.empty() ? L"" : text + L"\\";
 }
 

@@ -14,7 +14,7 @@ bool CheckActualize(InstallHost& host) {
     if (!host.Hotfix()) return true;
     auto fail = [&](const std::wstring& path) {
         host.WriteLog(L"Check CheckActualize Error " + path);
-        Utillity::ShowDialog(L"Error", path + L"\r\n" + Language::LocalizedText(26), DialogKind::Error,
+        Utillity::ShowDialog(L"Error", path + L"\r\n" + Language::LocalizedText(txInstallationNotFound), DialogKind::Error,
                              ButtonSet({dbOK}), {L"OK"}, {mrOk});
         return false;
     };

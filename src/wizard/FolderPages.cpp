@@ -53,7 +53,7 @@ void TVQSetupForm::DriveComboBoxChange() {
 void TVQSetupForm::SearchProgramFolderButtonClick() {
     Guarded([&] {
         std::wstring folder = Utillity::GetProgramFilesFolder();
-        if (Utillity::BrowseForFolder(Handle_, folder, Language::LocalizedText(1), L""))
+        if (Utillity::BrowseForFolder(Handle_, folder, Language::LocalizedText(txProgramFolder), L""))
             ctl::SetText(ProgramFolderEdit, AppendProductFolder(folder));
     });
 }
@@ -61,7 +61,7 @@ void TVQSetupForm::SearchProgramFolderButtonClick() {
 void TVQSetupForm::SearchDataFolderButtonClick() {
     Guarded([&] {
         std::wstring folder = Utillity::GetSpecialFolder(Handle_, CSIDL_APPDATA);
-        if (Utillity::BrowseForFolder(Handle_, folder, Language::LocalizedText(2), L""))
+        if (Utillity::BrowseForFolder(Handle_, folder, Language::LocalizedText(txDataFolder), L""))
             ctl::SetText(DataFolderEdit, AppendProductFolder(folder));
     });
 }

@@ -21,7 +21,6 @@ constexpr LanguageEntry kLanguages[6] = {
     {L"English", L"en-US"},               {L"Fran\u00e7ais", L"fr-FR"},             {L"Espa\u00f1ol", L"es-ES"},
 };
 
-std::wstring Text(int number) { return Language::LocalizedText(number); }
 
 bool IsGerman(const std::wstring& code) { return code == L"de-DE" || code == L"de-AT" || code == L"de-CH"; }
 
@@ -152,28 +151,31 @@ void TVQSetupForm::ApplyLanguage(const std::wstring& code) {
         ctl::SetVisible(DateFormatLabel, code == L"en-US");
         ctl::SetVisible(DateFormatComboBox, code == L"en-US");
 
-        const struct { HWND Control; int Number; } captions[] = {
-            {WellcomeLabel, 30},      {WellcomeInfoLabel, 31},     {LanguageInfoLabel, 29},
-            {DriveLabel, 17},         {ProgramFolderLabel, 1},     {DataFolderLabel, 2},
-            {SearchProgramFolderButton, 3}, {SearchDataFolderButton, 3}, {ResetFoldersButton, 73},
-            {NextButton, 32},         {CancelButton, 4},           {LanguageLabel, 6},
-            {LicenceLabel, 7},        {LicenceTextLabel, 34},      {OptionsLabel, 35},
-            {OptionsTextLabel, 36},   {RemoveableLabel, 43},       {RemoveableInfo1Label, 44},
-            {RemoveableInfo2Label, 45}, {FolderLabel, 47},         {FolderInfo1Label, 48},
-            {FolderInfo2Label, 49},   {ConfirmLabel, 51},          {ConfirmInfoLabel, 52},
-            {ProgressLabel, 56},      {ProgressInfoLabel, 57},     {ProgressFile1Label, 58},
-            {FinishLabel, 59},        {FinishInfo1Label, 60},      {FinishInfo3Label, 61},
-            {InstallButton, IsHotfix ? 5 : 16},
+        const struct { HWND Control; TextId Number; } captions[] = {
+            {WellcomeLabel, txWelcome}, {WellcomeInfoLabel, txWelcomeInfo}, {LanguageInfoLabel, txLanguageInfo},
+            {DriveLabel, txDrive}, {ProgramFolderLabel, txProgramFolder}, {DataFolderLabel, txDataFolder},
+            {SearchProgramFolderButton, txSearch}, {SearchDataFolderButton, txSearch},
+            {ResetFoldersButton, txSetDefaults}, {NextButton, txNext}, {CancelButton, txCancel},
+            {LanguageLabel, txLanguage}, {LicenceLabel, txLicenceAgreement}, {LicenceTextLabel, txLicenceInfo},
+            {OptionsLabel, txSelectComponents}, {OptionsTextLabel, txComponentsInfo},
+            {RemoveableLabel, txRemovableTitle}, {RemoveableInfo1Label, txRemovableInfo},
+            {RemoveableInfo2Label, txSelectDriveInfo}, {FolderLabel, txSelectDestination},
+            {FolderInfo1Label, txFolderInfo}, {FolderInfo2Label, txBrowseInfo},
+            {ConfirmLabel, txCarryOutInstallation}, {ConfirmInfoLabel, txConfirmInfo},
+            {ProgressLabel, txInstalling}, {ProgressInfoLabel, txPleaseWait},
+            {ProgressFile1Label, txFilesUnpacked}, {FinishLabel, txFinishTitle},
+            {FinishInfo1Label, txFinishInfo}, {FinishInfo3Label, txFinishHint},
+            {InstallButton, IsHotfix ? txInstall : txAgreeAndInstall},
         };
         for (const auto& c : captions) ctl::SetText(c.Control, Text(c.Number));
         ctl::SetText(ProgressFile2Label, L"");
 
         const int setupType = ctl::ComboIndex(OptionsComboBox);
-        ctl::ComboSetItemText(OptionsComboBox, 0, Text(37));
-        ctl::ComboSetItemText(OptionsComboBox, 1, Text(38));
+        ctl::ComboSetItemText(OptionsComboBox, 0, Text(txStandardInstallation));
+        ctl::ComboSetItemText(OptionsComboBox, 1, Text(txCustomInstallation));
         ctl::ComboSelect(OptionsComboBox, setupType);
 
-        const int components[5] = {42, 39, 40, 50, 41};
+        const TextId components[5] = {txProgramFiles, txStartMenuEntry, txDesktopLink, txUpdateNotification, txRemovableInstallation};
         for (int i = 0; i < 5 && i < ListView_GetItemCount(OptionsListView); ++i) {
             std::wstring caption = Text(components[i]);
             ListView_SetItemText(OptionsListView, i, 0, caption.data());

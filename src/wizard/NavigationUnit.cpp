@@ -11,8 +11,6 @@
 #include "wizard/VQSetupUnit.h"
 
 namespace {
-std::wstring Text(int number) { return Language::LocalizedText(number); }
-
 void ShowInformation(const std::wstring& message) {
     Utillity::ShowDialog(L"Information", message, DialogKind::Information, ButtonSet({dbOK}), {}, {});
 }
@@ -39,16 +37,16 @@ void TVQSetupForm::ShowPage() {
     }
     // 4
     if (PageIndex == pgConfirm) {
-        ctl::SetText(NextButton, Text(5));
+        ctl::SetText(NextButton, Text(txInstall));
     } else if (PageIndex == pgProgress) {
         ctl::SetVisible(NextButton, false);
         ctl::SetVisible(BackButton, false);
     } else if (PageIndex == pgFinish) {
-        ctl::SetText(CancelButton, Text(62));
+        ctl::SetText(CancelButton, Text(txFinish));
         ctl::SetVisible(NextButton, false);
         ctl::SetVisible(BackButton, false);
     } else {
-        ctl::SetText(NextButton, Text(32));
+        ctl::SetText(NextButton, Text(txNext));
     }
     // 5
     const bool checks[4] = {MakeStartMenuEntry, MakeDesktopLink, CheckUpdates, UseRemoveable};
@@ -72,15 +70,15 @@ std::wstring TVQSetupForm::BuildSummary() const {
         const int index = ctl::ComboIndex(OptionsComboBox);
         setupType = index >= 0 ? ctl::ComboItemText(OptionsComboBox, index) : L"";
     }
-    std::wstring summary = Text(1) + L":" + eol + indent + GetProgramFolder(false) + eol +
-                           Text(2) + L":" + eol + indent + GetDataFolder() + eol +
-                           Text(54) + L":" + eol + indent + setupType + eol +
-                           Text(55) + L":" + eol + indent + Text(42) + eol;
+    std::wstring summary = Text(txProgramFolder) + L":" + eol + indent + GetProgramFolder(false) + eol +
+                           Text(txDataFolder) + L":" + eol + indent + GetDataFolder() + eol +
+                           Text(txSetupType) + L":" + eol + indent + setupType + eol +
+                           Text(txSelectedComponents) + L":" + eol + indent + Text(txProgramFiles) + eol;
     if (!IsHotfix) {
-        if (MakeStartMenuEntry) summary += indent + Text(39) + eol;
-        if (MakeDesktopLink) summary += indent + Text(40) + eol;
-        if (CheckUpdates) summary += indent + Text(50) + eol;
-        if (UseRemoveable) summary += indent + Text(41) + eol;
+        if (MakeStartMenuEntry) summary += indent + Text(txStartMenuEntry) + eol;
+        if (MakeDesktopLink) summary += indent + Text(txDesktopLink) + eol;
+        if (CheckUpdates) summary += indent + Text(txUpdateNotification) + eol;
+        if (UseRemoveable) summary += indent + Text(txRemovableInstallation) + eol;
     }
     return summary;
 }
@@ -88,7 +86,7 @@ std::wstring TVQSetupForm::BuildSummary() const {
 void TVQSetupForm::NextButtonClick() {
     switch (PageIndex) {
         case pgLanguage:
-            if (ctl::ComboIndex(LanguageComboBox) < 0) return ShowInformation(Text(14));
+            if (ctl::ComboIndex(LanguageComboBox) < 0) return ShowInformation(Text(txSelectLanguage));
             PageIndex = IsHotfix ? pgFolder : pgLicence;
             break;
         case pgLicence:
@@ -102,17 +100,17 @@ void TVQSetupForm::NextButtonClick() {
             PageIndex = UseRemoveable ? pgRemoveable : pgFolder;
             break;
         case pgRemoveable:
-            if (ctl::ComboIndex(DriveComboBox) < 0) return ShowInformation(Text(46));
+            if (ctl::ComboIndex(DriveComboBox) < 0) return ShowInformation(Text(txSelectDisk));
             PageIndex = pgFolder;
             break;
         case pgFolder: {
             // Program Files is not writable for the application; its data must live elsewhere.
             const std::wstring programFiles = Utillity::GetProgramFilesFolder();
             if (UpperCase(Trim(GetDataFolder())).find(UpperCase(Trim(programFiles))) != std::wstring::npos)
-                return ShowInformation(Text(72) + L"\r\n\"" + programFiles + L"\"");
+                return ShowInformation(Text(txDataInProgramFiles) + L"\r\n\"" + programFiles + L"\"");
             // A folder without drive or server would be made below the current folder.
             for (const std::wstring& folder : {GetProgramFolder(false), GetDataFolder()})
-                if (!Utillity::IsAbsolutePath(folder)) return ShowInformation(Text(75) + L"\r\n\"" + folder + L"\"");
+                if (!Utillity::IsAbsolutePath(folder)) return ShowInformation(Text(txFolderNotFullPath) + L"\r\n\"" + folder + L"\"");
             PageIndex = pgConfirm;
             break;
         }
@@ -160,8 +158,8 @@ bool TVQSetupForm::FormCloseQuery() { return CanCloseSetup(); }
 
 bool TVQSetupForm::CanCloseSetup() {
     if (IsSilent || PageIndex == pgFinish) return true;
-    return Utillity::ShowDialog(Text(64), Text(63), DialogKind::Confirmation, ButtonSet({dbYes, dbNo}),
-                                {Text(65), Text(66)}, {mrYes, mrNo}) == mrYes;
+    return Utillity::ShowDialog(Text(txExitSetup), Text(txExitQuestion), DialogKind::Confirmation, ButtonSet({dbYes, dbNo}),
+                                {Text(txYes), Text(txNo)}, {mrYes, mrNo}) == mrYes;
 }
 
 // ---- Folder edits: the form's folder fields always hold what the edits show.

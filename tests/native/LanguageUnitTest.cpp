@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <fstream>
+#include <regex>
+#include <sstream>
 #include <climits>
 #include <cstddef>
 #include <string>
@@ -213,6 +216,34 @@ TEST_F(LanguageUnitTest, EveryTextIsRepresentableInWindows1252)
             }
         }
     }
+}
+
+// The names of the texts say what the texts say: each name's comment in the header (the English
+// wording, cut short where it ends in " ...", CR LF written as " / ") is the table's English text.
+TEST_F(LanguageUnitTest, TextNamesMatchTheirEnglishWording)
+{
+    std::ifstream header(VQ_SOURCE_DIR "/src/texts/LanguageUnit.h");
+    ASSERT_TRUE(header) << "cannot read the header";
+    std::stringstream text;
+    text << header.rdbuf();
+    const std::string source = text.str();
+    const std::regex line(R"(\n\s*tx\w+ = (\d+),\s*// ([^\n]*))");
+    int named = 0;
+    for (auto it = std::sregex_iterator(source.begin(), source.end(), line); it != std::sregex_iterator(); ++it) {
+        const int number = std::stoi((*it)[1]);
+        std::string comment = (*it)[2];
+        const bool shortened = comment.size() > 4 && comment.compare(comment.size() - 4, 4, " ...") == 0;
+        if (shortened) comment.resize(comment.size() - 4);
+        std::string english = Narrow(TextIn(L"en-US", number));
+        for (std::size_t at; (at = english.find("\r\n")) != std::string::npos;) english.replace(at, 2, " / ");
+        SCOPED_TRACE("#" + std::to_string(number));
+        if (shortened)
+            EXPECT_EQ(english.substr(0, comment.size()), comment);
+        else
+            EXPECT_EQ(english, comment);
+        ++named;
+    }
+    EXPECT_EQ(named, static_cast<int>(NumbersWithText().size())) << "every text has a name";
 }
 
 } // namespace
