@@ -9,6 +9,11 @@ add_link_options(-static -static-libgcc -static-libstdc++)
 set(gtest_disable_pthreads ON CACHE BOOL "" FORCE)
 add_subdirectory(${GTEST_SOURCE_DIR} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
 
+# The product's version, from project(VERSION), for the sources, the VERSIONINFO and the manifest.
+set(VQ_GENERATED_DIR ${CMAKE_BINARY_DIR}/generated)
+configure_file(src/VQVersion.h.in ${VQ_GENERATED_DIR}/VQVersion.h @ONLY)
+configure_file(src/resources/VQSetup.manifest.in ${VQ_GENERATED_DIR}/VQSetup.manifest @ONLY)
+
 # Everything of the setup but its entry point, so that the tests drive the same code in-process.
 add_library(vqsetup_core STATIC
     src/texts/LanguageUnit.cpp
@@ -30,12 +35,13 @@ add_library(vqsetup_core STATIC
     src/engine/IniFileUnit.cpp
     src/engine/RegistryUnit.cpp
 )
-target_include_directories(vqsetup_core PUBLIC src)
+target_include_directories(vqsetup_core PUBLIC src ${VQ_GENERATED_DIR})
 target_link_libraries(vqsetup_core PUBLIC ole32 oleaut32 uuid shell32 shlwapi comctl32 comdlg32 advapi32 user32 gdi32 kernel32)
 
 set(VQ_RESOURCES src/resources/VQSetup.rc)
 file(GLOB_RECURSE VQ_RESOURCE_FILES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/resources/*)
-set_source_files_properties(src/resources/VQSetup.rc PROPERTIES OBJECT_DEPENDS "${VQ_RESOURCE_FILES}")
+set_source_files_properties(src/resources/VQSetup.rc PROPERTIES OBJECT_DEPENDS
+    "${VQ_RESOURCE_FILES};${VQ_GENERATED_DIR}/VQVersion.h;${VQ_GENERATED_DIR}/VQSetup.manifest")
 
 add_executable(VQSetup WIN32 src/VQSetup.cpp ${VQ_RESOURCES})
 target_link_libraries(VQSetup PRIVATE vqsetup_core)
@@ -46,6 +52,7 @@ target_link_options(VQSetup PRIVATE -municode -s)
 add_executable(VessasQuorin WIN32 tests/standin/VessasQuorin.cpp)
 set_target_properties(VessasQuorin PROPERTIES OUTPUT_NAME VessasQuorin SUFFIX ".Exe")
 target_link_libraries(VessasQuorin PRIVATE user32 gdi32)
+target_include_directories(VessasQuorin PRIVATE ${VQ_GENERATED_DIR})
 target_link_options(VessasQuorin PRIVATE -municode)
 
 # Tests: one executable per area, one CTest entry each.

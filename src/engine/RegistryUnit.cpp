@@ -5,6 +5,7 @@
 
 #include <cstdint>
 
+#include "VQVersion.h"
 #include "engine/InstallUnit.h"
 #include "engine/ProductNames.h"
 #include "services/Handles.h"
@@ -17,8 +18,8 @@ namespace {
 constexpr wchar_t kUninstallKey[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\VessasQuorin";
 constexpr wchar_t kClassesKey[] = L"Software\\Classes\\";
 
-constexpr wchar_t kDisplayName[] = L"Vessas Quorin 9.9";
-constexpr wchar_t kDisplayVersion[] = L"9.9";
+constexpr wchar_t kDisplayName[] = L"Vessas Quorin " VQ_VERSION_WIDE;
+constexpr wchar_t kDisplayVersion[] = VQ_VERSION_WIDE;
 constexpr wchar_t kPublisher[] = L"Vessa Software";
 // Older setups and the installed application read this value and expect exactly this text,
 // whatever folder was chosen.

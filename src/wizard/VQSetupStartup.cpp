@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <commctrl.h>
 #include <shlobj.h>
+#include "VQVersion.h"
 #include "engine/ProductNames.h"
 
 #include <algorithm>
@@ -17,7 +18,7 @@
 #ifndef VQ_TEST_SETUP_FILE
 // Test mode pretends to run as this file, so a developer can try the file-name markers
 // without renaming the program.
-#define VQ_TEST_SETUP_FILE L"C:\\VQSetupTest\\VessasQuorinSetup-9.9.exe"
+#define VQ_TEST_SETUP_FILE L"C:\\VQSetupTest\\VessasQuorinSetup-" VQ_VERSION_WIDE L".exe"
 #endif
 
 namespace {
@@ -116,7 +117,7 @@ void TVQSetupForm::FormCreate() {
         ctl::SetVisible(LabelHotfix, IsHotfix);
         ctl::SetVisible(LabelUpdate, false);
         // 15
-        ctl::SetText(Handle_, L"VESSA'S QUORIN 9.9");
+        ctl::SetText(Handle_, L"VESSA'S QUORIN " VQ_VERSION_WIDE);
         // 16
         FillDriveList();
         // 17

@@ -6,6 +6,8 @@
 
 #include <cwchar>
 
+#include "VQVersion.h"
+
 namespace {
 LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
@@ -34,7 +36,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
     wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
     wc.lpszClassName = L"TVessasQuorinMain";
     ::RegisterClassW(&wc);
-    HWND window = ::CreateWindowW(wc.lpszClassName, L"Vessa's Quorin 9.9", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
+    HWND window = ::CreateWindowW(wc.lpszClassName, L"Vessa's Quorin " VQ_VERSION_WIDE, WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
                                   CW_USEDEFAULT, 400, 300, nullptr, nullptr, instance, nullptr);
     ::ShowWindow(window, SW_SHOWNOACTIVATE);
     ::SetTimer(window, 1, static_cast<UINT>(seconds) * 1000, nullptr);
