@@ -80,24 +80,25 @@ LPCWSTR IconOf(DialogKind kind) {
 
 void LayOut(HWND dialog, const DialogState& state) {
     const DialogRequest& request = *state.Request;
-    HDC dc = ::GetDC(dialog);
-    HGDIOBJ old = ::SelectObject(dc, state.Font);
     TEXTMETRICW tm{};
-    ::GetTextMetricsW(dc, &tm);
-    const int unitX = std::max<int>(tm.tmAveCharWidth, 5);
-    const int unitY = tm.tmHeight;
-
-    RECT textRect{0, 0, unitX * 60, 0};
-    ::DrawTextW(dc, request.Message.c_str(), static_cast<int>(request.Message.size()), &textRect,
-                DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX | DT_EXPANDTABS);
-    int buttonWidth = unitX * 12;
-    for (const auto& b : request.Buttons) {
-        SIZE size{};
-        ::GetTextExtentPoint32W(dc, b.Caption.c_str(), static_cast<int>(b.Caption.size()), &size);
-        buttonWidth = std::max<int>(buttonWidth, size.cx + unitX * 3);
+    RECT textRect{};
+    int unitX = 0, buttonWidth = 0;
+    {
+        const WindowDC dc(dialog);
+        const SelectedObject font(dc.get(), state.Font);
+        ::GetTextMetricsW(dc.get(), &tm);
+        unitX = std::max<int>(tm.tmAveCharWidth, 5);
+        textRect = RECT{0, 0, unitX * 60, 0};
+        ::DrawTextW(dc.get(), request.Message.c_str(), static_cast<int>(request.Message.size()), &textRect,
+                    DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX | DT_EXPANDTABS);
+        buttonWidth = unitX * 12;
+        for (const auto& b : request.Buttons) {
+            SIZE size{};
+            ::GetTextExtentPoint32W(dc.get(), b.Caption.c_str(), static_cast<int>(b.Caption.size()), &size);
+            buttonWidth = std::max<int>(buttonWidth, size.cx + unitX * 3);
+        }
     }
-    ::SelectObject(dc, old);
-    ::ReleaseDC(dialog, dc);
+    const int unitY = tm.tmHeight;
 
     const int margin = unitX * 2;
     const LPCWSTR iconId = IconOf(request.Kind);

@@ -52,8 +52,8 @@ VQ_HANDLE_TRAITS(KeyTraits, HKEY, nullptr, ::RegCloseKey(h));
 VQ_HANDLE_TRAITS(ModuleTraits, HMODULE, nullptr, ::FreeLibrary(h));
 VQ_HANDLE_TRAITS(WindowTraits, HWND, nullptr, ::DestroyWindow(h));
 VQ_HANDLE_TRAITS(GdiTraits, HGDIOBJ, nullptr, ::DeleteObject(h));
-VQ_HANDLE_TRAITS(IconTraits, HICON, nullptr, ::DestroyIcon(h));
 VQ_HANDLE_TRAITS(PidlTraits, LPITEMIDLIST, nullptr, ::CoTaskMemFree(h));
+VQ_HANDLE_TRAITS(LocalTraits, HLOCAL, nullptr, ::LocalFree(h));
 #undef VQ_HANDLE_TRAITS
 
 using FileHandle = UniqueHandle<FileTraits>;
@@ -62,8 +62,35 @@ using RegKey = UniqueHandle<KeyTraits>;
 using ModuleHandle = UniqueHandle<ModuleTraits>;
 using WindowHandle = UniqueHandle<WindowTraits>;
 using GdiObject = UniqueHandle<GdiTraits>;
-using IconHandle = UniqueHandle<IconTraits>;
 using PidlHandle = UniqueHandle<PidlTraits>;
+using LocalMemory = UniqueHandle<LocalTraits>;
+
+// A window's device context, released however the scope is left.
+class WindowDC {
+public:
+    explicit WindowDC(HWND window) noexcept : window_(window), dc_(::GetDC(window)) {}
+    ~WindowDC() { if (dc_) ::ReleaseDC(window_, dc_); }
+    WindowDC(const WindowDC&) = delete;
+    WindowDC& operator=(const WindowDC&) = delete;
+    HDC get() const noexcept { return dc_; }
+
+private:
+    HWND window_;
+    HDC dc_;
+};
+
+// An object selected into a device context, and the previous one selected back at the end.
+class SelectedObject {
+public:
+    SelectedObject(HDC dc, HGDIOBJ object) noexcept : dc_(dc), previous_(::SelectObject(dc, object)) {}
+    ~SelectedObject() { if (previous_) ::SelectObject(dc_, previous_); }
+    SelectedObject(const SelectedObject&) = delete;
+    SelectedObject& operator=(const SelectedObject&) = delete;
+
+private:
+    HDC dc_;
+    HGDIOBJ previous_;
+};
 
 // COM interface pointer owner.
 template <class I>

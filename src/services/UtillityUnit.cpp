@@ -225,12 +225,11 @@ std::wstring Utillity::GetSpecialFolder(HWND owner, int csidl) {
                       MB_ICONERROR);
         return L"";
     }
-    LPITEMIDLIST raw = nullptr;
-    if (FAILED(::SHGetSpecialFolderLocation(owner, csidl, &raw)) || raw == nullptr) return L"";
+    // The shell's allocator is COM's task allocator, which PidlHandle frees with.
+    PidlHandle list;
+    if (FAILED(::SHGetSpecialFolderLocation(owner, csidl, list.put())) || !list) return L"";
     wchar_t path[MAX_PATH] = {};
-    const BOOL ok = ::SHGetPathFromIDListW(raw, path);
-    allocator->Free(raw);
-    return ok ? AddBackslash(path) : L"";
+    return ::SHGetPathFromIDListW(list.get(), path) ? AddBackslash(path) : L"";
 }
 
 std::wstring Utillity::GetProgramFilesFolder() {

@@ -53,15 +53,15 @@ void TVQSetupForm::DriveComboBoxChange() {
 void TVQSetupForm::SearchProgramFolderButtonClick() {
     Guarded([&] {
         std::wstring folder = Utillity::GetProgramFilesFolder();
-        if (Utillity::BrowseForFolder(Handle_, folder, Language::LocalizedText(txProgramFolder), L""))
+        if (Utillity::BrowseForFolder(Handle(), folder, Language::LocalizedText(txProgramFolder), L""))
             ctl::SetText(ProgramFolderEdit, AppendProductFolder(folder));
     });
 }
 
 void TVQSetupForm::SearchDataFolderButtonClick() {
     Guarded([&] {
-        std::wstring folder = Utillity::GetSpecialFolder(Handle_, CSIDL_APPDATA);
-        if (Utillity::BrowseForFolder(Handle_, folder, Language::LocalizedText(txDataFolder), L""))
+        std::wstring folder = Utillity::GetSpecialFolder(Handle(), CSIDL_APPDATA);
+        if (Utillity::BrowseForFolder(Handle(), folder, Language::LocalizedText(txDataFolder), L""))
             ctl::SetText(DataFolderEdit, AppendProductFolder(folder));
     });
 }

@@ -26,7 +26,7 @@ void TVQSetupForm::ShowPage() {
         const RECT image = ctl::Bounds(SetupImage);
         const int height = image.bottom - image.top, width = image.right - image.left;
         RECT client{};
-        ::GetClientRect(Handle_, &client);
+        ::GetClientRect(Handle(), &client);
         ::SetWindowPos(SetupImagePanel, HWND_TOP, 0, 0, width, height, SWP_SHOWWINDOW | SWP_NOACTIVATE);
         ::SetWindowPos(LanguagePanel, HWND_TOP, width, 0, client.right - width, height, SWP_SHOWWINDOW | SWP_NOACTIVATE);
         ctl::SetVisible(BackButton, false);

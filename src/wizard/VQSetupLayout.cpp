@@ -197,9 +197,7 @@ void TVQSetupForm::CreateControls() {
     RegisterPanelClass();
     LoadRichEdit();
     Fonts_ = std::make_unique<Fonts>();
-    HDC screen = ::GetDC(nullptr);
-    const int dpi = ::GetDeviceCaps(screen, LOGPIXELSY);
-    ::ReleaseDC(nullptr, screen);
+    const int dpi = ::GetDeviceCaps(WindowDC(nullptr).get(), LOGPIXELSY);
     // 8 pt in the shell's dialog face; the two display fonts are 16 pixels high.
     const int eightPoint = -::MulDiv(8, dpi, 72);
     Fonts_->Normal = MakeFont(L"MS Shell Dlg 2", eightPoint, FW_NORMAL);
@@ -209,7 +207,7 @@ void TVQSetupForm::CreateControls() {
 
     HINSTANCE instance = ::GetModuleHandleW(nullptr);
     for (const ControlSpec& spec : kLayout) {
-        HWND parent = spec.Parent ? this->*spec.Parent : Handle_;
+        HWND parent = spec.Parent ? this->*spec.Parent : Handle();
         HWND control = ::CreateWindowExW(spec.ExStyle, spec.Class, spec.Caption, spec.Style, spec.Left, spec.Top,
                                          spec.Width, spec.Height, parent,
                                          reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.Id)), instance, nullptr);
@@ -225,9 +223,9 @@ void TVQSetupForm::CreateControls() {
         {ImageTop, L"IMAGETOP"}, {SetupImage, L"SETUPIMAGE"}, {SetupIconImage, L"SETUPICONIMAGE"}, {Image1, L"IMAGE1"},
     };
     for (const auto& p : pictures) {
-        // The static keeps the bitmap for the life of the process; the form is made once.
-        HANDLE bitmap = ::LoadImageW(instance, p.Name, IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR);
-        ::SendMessageW(p.Control, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(bitmap));
+        // A static shows the bitmap it is given but does not own it: the form keeps it and frees it.
+        Pictures_.emplace_back(::LoadImageW(instance, p.Name, IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR));
+        ::SendMessageW(p.Control, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(Pictures_.back().get()));
     }
 
     const COLORREF white = RGB(255, 255, 255);

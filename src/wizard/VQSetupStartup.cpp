@@ -54,7 +54,7 @@ void TVQSetupForm::FormCreate() {
         // 4
         DefaultProgramFolder = Utillity::GetProgramFilesFolder() + kProductFolder;
         // 5: the parent of the all-users desktop, C:\Users\Public\Desktop -> C:\Users\Public\ .
-        std::wstring common = Utillity::AddBackslash(Utillity::GetSpecialFolder(Handle_, CSIDL_COMMON_DESKTOPDIRECTORY));
+        std::wstring common = Utillity::AddBackslash(Utillity::GetSpecialFolder(Handle(), CSIDL_COMMON_DESKTOPDIRECTORY));
         if (!common.empty() && common.back() == L'\\') common.pop_back();
         const size_t lastSlash = common.rfind(L'\\');
         PublicFolder = Utillity::AddBackslash(lastSlash == std::wstring::npos ? L"" : common.substr(0, lastSlash + 1));
@@ -117,7 +117,7 @@ void TVQSetupForm::FormCreate() {
         ctl::SetVisible(LabelHotfix, IsHotfix);
         ctl::SetVisible(LabelUpdate, false);
         // 15
-        ctl::SetText(Handle_, L"VESSA'S QUORIN " VQ_VERSION_WIDE);
+        ctl::SetText(Handle(), L"VESSA'S QUORIN " VQ_VERSION_WIDE);
         // 16
         FillDriveList();
         // 17
@@ -128,7 +128,7 @@ void TVQSetupForm::FormCreate() {
             if (position >= 0) ctl::ComboSelect(LanguageComboBox, position);
             if (IsSilent) {
                 TimerInstallEnabled = true;
-                ::SetTimer(Handle_, 1, 10, nullptr);
+                ::SetTimer(Handle(), 1, 10, nullptr);
                 PageIndex = pgProgress;
             }
         }
@@ -180,7 +180,7 @@ bool TVQSetupForm::IsRunning() {
             });
         },
         reinterpret_cast<LPARAM>(&order));
-    const auto self = std::find(order.begin(), order.end(), Handle_);
+    const auto self = std::find(order.begin(), order.end(), Handle());
     if (self == order.end()) return false;
     for (auto it = self; it != order.end(); ++it) inspect(*it);
     for (auto it = self;; --it) {
@@ -216,15 +216,15 @@ std::wstring TVQSetupForm::GetUninstallFolder() const {
     return Utillity::AddBackslash(UseRemoveable ? RemoveableProgramFolder : ProgramFolder);
 }
 
-std::wstring TVQSetupForm::GetDesktopFolder() const { return Utillity::GetSpecialFolder(Handle_, CSIDL_DESKTOP); }
+std::wstring TVQSetupForm::GetDesktopFolder() const { return Utillity::GetSpecialFolder(Handle(), CSIDL_DESKTOP); }
 
 std::wstring TVQSetupForm::GetCommonDesktopFolder() const {
-    return Utillity::GetSpecialFolder(Handle_, CSIDL_COMMON_DESKTOPDIRECTORY);
+    return Utillity::GetSpecialFolder(Handle(), CSIDL_COMMON_DESKTOPDIRECTORY);
 }
 
 std::wstring TVQSetupForm::GetStartMenuFolder() const {
     // A Programs menu the shell cannot name gives no folder, not the relative "Vessas Quorin\".
-    const std::wstring programs = Utillity::GetSpecialFolder(Handle_, CSIDL_PROGRAMS);
+    const std::wstring programs = Utillity::GetSpecialFolder(Handle(), CSIDL_PROGRAMS);
     return Utillity::IsAbsolutePath(programs) ? programs + L"Vessas Quorin\\" : L"";
 }
 

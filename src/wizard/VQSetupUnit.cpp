@@ -56,8 +56,8 @@ StartupArgs StartupArgs::FromProcess() {
     StartupArgs args;
     int count = 0;
     LPWSTR* argv = ::CommandLineToArgvW(::GetCommandLineW(), &count);
-    for (int i = 1; i < count; ++i) args.Params.emplace_back(argv[i]);
-    ::LocalFree(argv);
+    const LocalMemory owned(argv);
+    for (int i = 1; argv && i < count; ++i) args.Params.emplace_back(argv[i]);
     std::wstring path(MAX_PATH, L'\0');
     for (;;) {
         const DWORD n = ::GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
@@ -100,48 +100,48 @@ TVQSetupForm::TVQSetupForm(StartupArgs args) : Args_(std::move(args)), Colors_(s
     // Tool-window frame: a caption bar with only the close box.
     const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
     const DWORD exStyle = WS_EX_TOOLWINDOW | WS_EX_CONTROLPARENT | WS_EX_APPWINDOW;
-    Handle_ = ::CreateWindowExW(exStyle, kFormClass, L"", style, 0, 0, 500, 400, nullptr, nullptr,
-                                ::GetModuleHandleW(nullptr), nullptr);
-    if (!Handle_)
+    Handle_.reset(::CreateWindowExW(exStyle, kFormClass, L"", style, 0, 0, 500, 400, nullptr, nullptr,
+                                    ::GetModuleHandleW(nullptr), nullptr));
+    if (!Handle())
         throw EVQError(L"Cannot create the setup window (error " + std::to_wstring(::GetLastError()) + L")");
-    ::SetWindowLongPtrW(Handle_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-    ::SetWindowLongPtrW(Handle_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&TVQSetupForm::WindowProc));
+    ::SetWindowLongPtrW(Handle(), GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    ::SetWindowLongPtrW(Handle(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&TVQSetupForm::WindowProc));
     try {
         CreateControls();
         FormCreate();
     } catch (...) {
         // No destructor runs for a form that was never made: the window must not outlive it with
         // a pointer to it.
-        ::SetWindowLongPtrW(Handle_, GWLP_USERDATA, 0);
-        ::DestroyWindow(std::exchange(Handle_, nullptr));
+        ::SetWindowLongPtrW(Handle(), GWLP_USERDATA, 0);
+        Handle_.reset();
         throw;
     }
 }
 
 TVQSetupForm::~TVQSetupForm() {
-    if (Handle_) {
-        ::SetWindowLongPtrW(Handle_, GWLP_USERDATA, 0);
-        ::DestroyWindow(Handle_);
+    if (Handle()) {
+        ::SetWindowLongPtrW(Handle(), GWLP_USERDATA, 0);
+        Handle_.reset();
     }
 }
 
 void TVQSetupForm::Show() {
-    if (!Handle_) return;
+    if (!Handle()) return;
     // Centred on the screen, with the client height the layout was made for.
     RECT frame{0, 0, 500, 357};
-    ::AdjustWindowRectEx(&frame, static_cast<DWORD>(::GetWindowLongPtrW(Handle_, GWL_STYLE)), FALSE,
-                         static_cast<DWORD>(::GetWindowLongPtrW(Handle_, GWL_EXSTYLE)));
+    ::AdjustWindowRectEx(&frame, static_cast<DWORD>(::GetWindowLongPtrW(Handle(), GWL_STYLE)), FALSE,
+                         static_cast<DWORD>(::GetWindowLongPtrW(Handle(), GWL_EXSTYLE)));
     const int width = frame.right - frame.left, height = frame.bottom - frame.top;
-    ::SetWindowPos(Handle_, nullptr, (::GetSystemMetrics(SM_CXSCREEN) - width) / 2,
+    ::SetWindowPos(Handle(), nullptr, (::GetSystemMetrics(SM_CXSCREEN) - width) / 2,
                    (::GetSystemMetrics(SM_CYSCREEN) - height) / 2, width, height, SWP_NOZORDER);
-    ::ShowWindow(Handle_, SW_SHOW);
-    ::UpdateWindow(Handle_);
+    ::ShowWindow(Handle(), SW_SHOW);
+    ::UpdateWindow(Handle());
 }
 
 bool TVQSetupForm::Close() {
-    if (!Handle_) return true;
-    ::SendMessageW(Handle_, WM_CLOSE, 0, 0);
-    return Handle_ == nullptr;
+    if (!Handle()) return true;
+    ::SendMessageW(Handle(), WM_CLOSE, 0, 0);
+    return !Handle_;
 }
 
 HWND TVQSetupForm::TabSheet(int page) const {
@@ -173,7 +173,7 @@ void TVQSetupForm::SetControlTextColor(HWND control, COLORREF color) { Colors_->
 HBRUSH TVQSetupForm::OnControlColor(HDC dc, HWND control) {
     // A control takes its own colour, or else the colour of the panel it lies on.
     COLORREF background = ::GetSysColor(COLOR_BTNFACE);
-    for (HWND w = control; w && w != Handle_; w = ::GetParent(w)) {
+    for (HWND w = control; w && w != Handle(); w = ::GetParent(w)) {
         auto it = Colors_->Background.find(w);
         if (it != Colors_->Background.end()) { background = it->second; break; }
     }
@@ -196,7 +196,7 @@ void TVQSetupForm::EnableInputs(bool enabled) {
                        SearchDataFolderButton, CancelButton, InstallButton, LanguageLabel, LicenceLabel})
             ctl::SetEnabled(w, enabled);
         // Without a window RedrawWindow would repaint the whole desktop.
-        if (Handle_) ::RedrawWindow(Handle_, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+        if (Handle()) ::RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
         ProcessMessages();
     });
 }
@@ -237,7 +237,8 @@ LRESULT TVQSetupForm::HandleMessage(HWND window, UINT message, WPARAM wParam, LP
             }
             return 0;
         case WM_DESTROY: {
-            Handle_ = nullptr;
+            // The window is gone already; the owner must not destroy it again.
+            Handle_.release();
             if (QuitOnClose) ::PostQuitMessage(ExitCode());
             return 0;
         }
@@ -266,7 +267,7 @@ void TVQSetupForm::OnCommand(int id, int code) {
 // ---- Wizard operations whose pages come later: each does the least that keeps the setup running.
 
 void TVQSetupForm::TimerInstallTimer() {
-    ::KillTimer(Handle_, kTimerInstallId);
+    ::KillTimer(Handle(), kTimerInstallId);
     TimerInstallEnabled = false;
     LastRunAnswer = Run();
     Close();
@@ -284,7 +285,7 @@ int TVQSetupForm::Run() {
 
 void TVQSetupForm::CloseAfterCancel() {
     // The user has already answered the exit question; it is not asked a second time.
-    if (Handle_) ::DestroyWindow(Handle_);
+    Handle_.reset();
 }
 
 int TVQSetupForm::ExitCode() const {
@@ -309,7 +310,7 @@ int TVQSetupForm::ProgressPosition() const { return static_cast<int>(::SendMessa
 void TVQSetupForm::SetProgressPosition(int percent) {
     ::SendMessageW(ProgressBar, PBM_SETPOS, static_cast<WPARAM>(percent), 0);
     ::UpdateWindow(ProgressBar);
-    ::UpdateWindow(Handle_);
+    ::UpdateWindow(Handle());
     ProcessMessages();
 }
 void TVQSetupForm::SetProgressFile(const std::wstring& text) {

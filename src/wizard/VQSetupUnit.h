@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "engine/InstallHost.h"
+#include "services/Handles.h"
 
 // What the program was started with: its own path and the parameters after it.
 struct StartupArgs {
@@ -68,11 +69,11 @@ public:
     TVQSetupForm(const TVQSetupForm&) = delete;
     TVQSetupForm& operator=(const TVQSetupForm&) = delete;
 
-    HWND Handle() const { return Handle_; }
+    HWND Handle() const { return Handle_.get(); }
     void Show();
     // Asks the form to close, as Cancel and the close box do; true when it closed.
     bool Close();
-    bool Closed() const { return Handle_ == nullptr; }
+    bool Closed() const { return !Handle_; }
     // The program body ends the message loop when the form closes; in-process tests do not.
     bool QuitOnClose = false;
 
@@ -217,10 +218,11 @@ private:
     void SetControlTextColor(HWND control, COLORREF color);
 
     StartupArgs Args_;
-    HWND Handle_ = nullptr;
+    WindowHandle Handle_;  // destroyed with the form, or by the window manager once closed
     std::vector<std::unique_ptr<TString>> LanguageCodes_;
     struct Fonts;
     std::unique_ptr<Fonts> Fonts_;
     struct Colors;
     std::unique_ptr<Colors> Colors_;
+    std::vector<GdiObject> Pictures_;  // the bitmaps the form's pictures show
 };

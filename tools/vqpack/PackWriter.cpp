@@ -70,11 +70,6 @@ void PutString(std::FILE* out, const std::wstring& text) {
     std::fwrite(bytes.data(), 1, bytes.size(), out);
 }
 
-struct FileCloser {
-    void operator()(std::FILE* f) const { if (f) std::fclose(f); }
-};
-using File = std::unique_ptr<std::FILE, FileCloser>;
-
 File OpenSource(const ManifestEntry& entry) {
     File in(std::fopen(entry.Source.string().c_str(), "rb"));
     if (!in) Fail(entry.Line, "cannot open " + entry.Source.string());

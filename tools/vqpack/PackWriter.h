@@ -3,11 +3,18 @@
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
+#include <memory>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
 namespace vqpack {
+
+// An open C file, closed however the scope is left.
+struct FileCloser {
+    void operator()(std::FILE* f) const { if (f) std::fclose(f); }
+};
+using File = std::unique_ptr<std::FILE, FileCloser>;
 
 // A manifest or input that cannot become an archive; the text names the line or file.
 struct PackError : std::runtime_error {

@@ -23,16 +23,17 @@ int Build(const std::filesystem::path& manifestFile, const std::filesystem::path
     // Written beside the target and renamed at the end, so a failed build never leaves an archive
     // that a later build step would take for complete.
     const std::filesystem::path part = outFile.string() + ".part";
-    std::FILE* out = std::fopen(part.string().c_str(), "wb");
+    vqpack::File out(std::fopen(part.string().c_str(), "wb"));
     if (!out) throw vqpack::PackError("cannot create " + part.string());
     try {
-        vqpack::WriteArchive(manifest, out);
+        vqpack::WriteArchive(manifest, out.get());
     } catch (...) {
-        std::fclose(out);
+        out.reset();
         std::filesystem::remove(part);
         throw;
     }
-    if (std::fclose(out) != 0) {
+    // The close is where buffered data can still fail to reach the disk.
+    if (std::fclose(out.release()) != 0) {
         std::filesystem::remove(part);
         throw vqpack::PackError("cannot write " + part.string());
     }
