@@ -78,7 +78,7 @@ void TVQSetupForm::FillLanguageList() {
         ctl::ComboAdd(LanguageComboBox, kLanguages[position].DisplayName,
                       reinterpret_cast<LPARAM>(LanguageCodes_.back().get()));
     };
-    if (FileLanguage == 0 || FileLanguage == 1) {
+    if (FileLanguage == flNone || FileLanguage == flGerman) {
         for (int i = 0; i < 3; ++i) add(i);
         ctl::SetVisible(LanguageComboBox, true);
     } else {
@@ -89,20 +89,20 @@ void TVQSetupForm::FillLanguageList() {
         ctl::Move(DateFormatLabel, label.left, label.top);
         ctl::Move(DateFormatComboBox, list.left, list.top);
     }
-    if (FileLanguage == 0 || FileLanguage == 2) add(3);
-    if (FileLanguage == 0 || FileLanguage == 3) add(4);
-    if (FileLanguage == 0 || FileLanguage == 4) add(5);
+    if (FileLanguage == flNone || FileLanguage == flEnglish) add(3);
+    if (FileLanguage == flNone || FileLanguage == flFrench) add(4);
+    if (FileLanguage == flNone || FileLanguage == flSpanish) add(5);
 }
 
 std::wstring TVQSetupForm::GetDefaultLanguage() {
     std::wstring result;
     Guarded([&] {
         switch (FileLanguage) {
-            case 1: result = L"de-DE"; return;
-            case 2: result = L"en-US"; return;
-            case 3: result = L"fr-FR"; return;
-            case 4: result = L"es-ES"; return;
-            default: break;
+            case flGerman: result = L"de-DE"; return;
+            case flEnglish: result = L"en-US"; return;
+            case flFrench: result = L"fr-FR"; return;
+            case flSpanish: result = L"es-ES"; return;
+            case flNone: break;
         }
         result = LanguageOfSystem(Utillity::GetSystemLanguage());
     });
@@ -112,10 +112,10 @@ std::wstring TVQSetupForm::GetDefaultLanguage() {
 void TVQSetupForm::SelectLanguage(const std::wstring& requested, const std::wstring& dateFormat) {
     Guarded([&] {
         std::wstring code = requested;
-        if (FileLanguage == 1 && !IsGerman(code)) code = L"de-DE";
-        if (FileLanguage == 2) code = L"en-US";
-        if (FileLanguage == 3) code = L"fr-FR";
-        if (FileLanguage == 4) code = L"es-ES";
+        if (FileLanguage == flGerman && !IsGerman(code)) code = L"de-DE";
+        if (FileLanguage == flEnglish) code = L"en-US";
+        if (FileLanguage == flFrench) code = L"fr-FR";
+        if (FileLanguage == flSpanish) code = L"es-ES";
         LanguageEventsEnabled = false;
         const int position = LanguagePosition(code);
         if (position >= 0) ctl::ComboSelect(LanguageComboBox, position);
@@ -171,12 +171,13 @@ void TVQSetupForm::ApplyLanguage(const std::wstring& code) {
         ctl::SetText(ProgressFile2Label, L"");
 
         const int setupType = ctl::ComboIndex(OptionsComboBox);
-        ctl::ComboSetItemText(OptionsComboBox, 0, Text(txStandardInstallation));
-        ctl::ComboSetItemText(OptionsComboBox, 1, Text(txCustomInstallation));
+        ctl::ComboSetItemText(OptionsComboBox, stStandard, Text(txStandardInstallation));
+        ctl::ComboSetItemText(OptionsComboBox, stCustom, Text(txCustomInstallation));
         ctl::ComboSelect(OptionsComboBox, setupType);
 
-        const TextId components[5] = {txProgramFiles, txStartMenuEntry, txDesktopLink, txUpdateNotification, txRemovableInstallation};
-        for (int i = 0; i < 5 && i < ListView_GetItemCount(OptionsListView); ++i) {
+        const TextId components[oiCount] = {txProgramFiles, txStartMenuEntry, txDesktopLink, txUpdateNotification,
+                                            txRemovableInstallation};
+        for (int i = 0; i < oiCount && i < ListView_GetItemCount(OptionsListView); ++i) {
             std::wstring caption = Text(components[i]);
             ListView_SetItemText(OptionsListView, i, 0, caption.data());
         }

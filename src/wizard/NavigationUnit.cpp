@@ -49,8 +49,10 @@ void TVQSetupForm::ShowPage() {
         ctl::SetText(NextButton, Text(txNext));
     }
     // 5
-    const bool checks[4] = {MakeStartMenuEntry, MakeDesktopLink, CheckUpdates, UseRemoveable};
-    for (int i = 0; i < 4; ++i) ListView_SetCheckState(OptionsListView, i + 1, checks[i] ? TRUE : FALSE);
+    const struct { OptionItem Item; bool Checked; } checks[] = {
+        {oiStartMenuEntry, MakeStartMenuEntry}, {oiDesktopLink, MakeDesktopLink},
+        {oiCheckUpdates, CheckUpdates}, {oiUseRemoveable, UseRemoveable}};
+    for (const auto& c : checks) ListView_SetCheckState(OptionsListView, c.Item, c.Checked ? TRUE : FALSE);
     // 6
     ctl::SetVisible(ResetFoldersButton, PageIndex == pgFolder && !UseRemoveable);
     // 7 and 8: the edits' change handlers store the texts back into the folder fields
@@ -93,10 +95,10 @@ void TVQSetupForm::NextButtonClick() {
             PageIndex = pgOptions;
             break;
         case pgOptions:
-            MakeStartMenuEntry = ListView_GetCheckState(OptionsListView, 1) != 0;
-            MakeDesktopLink = ListView_GetCheckState(OptionsListView, 2) != 0;
-            CheckUpdates = ListView_GetCheckState(OptionsListView, 3) != 0;
-            UseRemoveable = ListView_GetCheckState(OptionsListView, 4) != 0;
+            MakeStartMenuEntry = ListView_GetCheckState(OptionsListView, oiStartMenuEntry) != 0;
+            MakeDesktopLink = ListView_GetCheckState(OptionsListView, oiDesktopLink) != 0;
+            CheckUpdates = ListView_GetCheckState(OptionsListView, oiCheckUpdates) != 0;
+            UseRemoveable = ListView_GetCheckState(OptionsListView, oiUseRemoveable) != 0;
             PageIndex = UseRemoveable ? pgRemoveable : pgFolder;
             break;
         case pgRemoveable:

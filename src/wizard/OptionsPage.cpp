@@ -16,10 +16,10 @@ void TVQSetupForm::OptionsListViewChange() {
     if (!OptionEventsEnabled) return;
     OptionEventsEnabled = false;
     Guarded([&] {
-        SetTick(OptionsListView, 0, true);  // the program files are always installed
-        const bool standard = Ticked(OptionsListView, 1) && Ticked(OptionsListView, 2) && Ticked(OptionsListView, 3) &&
-                              !Ticked(OptionsListView, 4);
-        ctl::ComboSelect(OptionsComboBox, standard ? 0 : 1);
+        SetTick(OptionsListView, oiProgramFiles, true);  // the program files are always installed
+        const bool standard = Ticked(OptionsListView, oiStartMenuEntry) && Ticked(OptionsListView, oiDesktopLink) &&
+                              Ticked(OptionsListView, oiCheckUpdates) && !Ticked(OptionsListView, oiUseRemoveable);
+        ctl::ComboSelect(OptionsComboBox, standard ? stStandard : stCustom);
     });
     OptionEventsEnabled = true;
 }
@@ -28,9 +28,10 @@ void TVQSetupForm::OptionsComboBoxChange() {
     if (!OptionEventsEnabled) return;
     OptionEventsEnabled = false;
     Guarded([&] {
-        if (ctl::ComboIndex(OptionsComboBox) == 0) {
-            for (int item = 0; item < 4; ++item) SetTick(OptionsListView, item, true);
-            SetTick(OptionsListView, 4, false);
+        if (ctl::ComboIndex(OptionsComboBox) == stStandard) {
+            for (OptionItem item : {oiProgramFiles, oiStartMenuEntry, oiDesktopLink, oiCheckUpdates})
+                SetTick(OptionsListView, item, true);
+            SetTick(OptionsListView, oiUseRemoveable, false);
         }
     });
     OptionEventsEnabled = true;

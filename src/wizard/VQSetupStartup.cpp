@@ -42,9 +42,9 @@ void TVQSetupForm::FormCreate() {
         MakeStartMenuEntry = MakeDesktopLink = CheckUpdates = true;
         OptionEventsEnabled = false;
         LanguageEventsEnabled = true;
-        // 3: five component items; their captions come with the language
+        // The component items; their captions come with the language.
         ListView_DeleteAllItems(OptionsListView);
-        for (int i = 0; i < 5; ++i) {
+        for (int i = 0; i < oiCount; ++i) {
             LVITEMW item{};
             item.mask = LVIF_TEXT;
             item.iItem = i;
@@ -128,7 +128,7 @@ void TVQSetupForm::FormCreate() {
             if (position >= 0) ctl::ComboSelect(LanguageComboBox, position);
             if (IsSilent) {
                 TimerInstallEnabled = true;
-                ::SetTimer(Handle(), 1, 10, nullptr);
+                ::SetTimer(Handle(), kTimerInstallId, 10, nullptr);
                 PageIndex = pgProgress;
             }
         }
@@ -137,14 +137,15 @@ void TVQSetupForm::FormCreate() {
     });
 }
 
-int TVQSetupForm::GetLanguage() {
+FileLanguageMarker TVQSetupForm::GetLanguage() {
     WriteLog(L"GetLanguage");
     const std::wstring name = UpperCase(FileNamePart(SetupFileName));
-    int result = 0;
-    if (name.find(L"-DE.") != std::wstring::npos) result = 1;
-    if (name.find(L"-EN.") != std::wstring::npos) result = 2;
-    if (name.find(L"-FR.") != std::wstring::npos) result = 3;
-    if (name.find(L"-ES.") != std::wstring::npos) result = 4;
+    // Each later marker overrides an earlier one.
+    FileLanguageMarker result = flNone;
+    if (name.find(L"-DE.") != std::wstring::npos) result = flGerman;
+    if (name.find(L"-EN.") != std::wstring::npos) result = flEnglish;
+    if (name.find(L"-FR.") != std::wstring::npos) result = flFrench;
+    if (name.find(L"-ES.") != std::wstring::npos) result = flSpanish;
     return result;
 }
 

@@ -20,7 +20,6 @@
 
 namespace {
 constexpr wchar_t kFormClass[] = L"TVQSetupForm";
-constexpr UINT_PTR kTimerInstallId = 1;
 
 void RegisterFormClass() {
     static bool registered = false;
@@ -100,7 +99,7 @@ TVQSetupForm::TVQSetupForm(StartupArgs args) : Args_(std::move(args)), Colors_(s
     // Tool-window frame: a caption bar with only the close box.
     const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
     const DWORD exStyle = WS_EX_TOOLWINDOW | WS_EX_CONTROLPARENT | WS_EX_APPWINDOW;
-    Handle_.reset(::CreateWindowExW(exStyle, kFormClass, L"", style, 0, 0, 500, 400, nullptr, nullptr,
+    Handle_.reset(::CreateWindowExW(exStyle, kFormClass, L"", style, 0, 0, kFormWidth, kFormClientHeight, nullptr, nullptr,
                                     ::GetModuleHandleW(nullptr), nullptr));
     if (!Handle())
         throw EVQError(L"Cannot create the setup window (error " + std::to_wstring(::GetLastError()) + L")");
@@ -128,7 +127,7 @@ TVQSetupForm::~TVQSetupForm() {
 void TVQSetupForm::Show() {
     if (!Handle()) return;
     // Centred on the screen, with the client height the layout was made for.
-    RECT frame{0, 0, 500, 357};
+    RECT frame{0, 0, kFormWidth, kFormClientHeight};
     ::AdjustWindowRectEx(&frame, static_cast<DWORD>(::GetWindowLongPtrW(Handle(), GWL_STYLE)), FALSE,
                          static_cast<DWORD>(::GetWindowLongPtrW(Handle(), GWL_EXSTYLE)));
     const int width = frame.right - frame.left, height = frame.bottom - frame.top;

@@ -61,6 +61,23 @@ enum Page : int {
     pgLanguage = 0, pgLicence, pgOptions, pgRemoveable, pgFolder, pgConfirm, pgProgress, pgFinish, pgCount
 };
 
+// The language a marker in the setup file's name fixes ("-DE.", "-EN.", "-FR.", "-ES.").
+enum FileLanguageMarker : int { flNone = 0, flGerman, flEnglish, flFrench, flSpanish };
+
+// The items of the components list, in the order the list shows them.
+enum OptionItem : int { oiProgramFiles = 0, oiStartMenuEntry, oiDesktopLink, oiCheckUpdates, oiUseRemoveable, oiCount };
+
+// The entries of the setup-type list.
+enum SetupTypeEntry : int { stStandard = 0, stCustom };
+
+// The form's client area, as its layout is made for: a 70-pixel banner, the page area, and the
+// 41-pixel button row.
+constexpr int kFormWidth = 500;
+constexpr int kFormClientHeight = 357;
+
+// The timer that starts a silent installation once the message loop runs.
+constexpr UINT_PTR kTimerInstallId = 1;
+
 class TVQSetupForm final : public InstallHost {
 public:
     // Creates the window hidden and runs FormCreate; Show() makes it visible.
@@ -82,7 +99,7 @@ public:
     std::wstring SetupFileName;
     bool IsTestMode = false;
     bool IsSilent = false;
-    int FileLanguage = 0;
+    FileLanguageMarker FileLanguage = flNone;
     bool IsHotfix = false;
     bool MakeStartMenuEntry = true;
     bool MakeDesktopLink = true;
@@ -134,7 +151,7 @@ public:
 
     // ---- Operations offered to the other parts
     bool IsRunning() override;
-    int GetLanguage();
+    FileLanguageMarker GetLanguage();
     bool GetIsHotfix() override;
     std::wstring GetProgramFolder(bool withBin) const override;
     std::wstring GetDataFolder() const override;
