@@ -37,6 +37,24 @@ std::wstring LocaleFormat(bool date, const SYSTEMTIME& st) {
 }
 }  // namespace
 
+std::optional<std::string> ToCodePage(const std::wstring& text, UINT codePage) {
+    if (text.empty()) return std::string();
+    // No WC_NO_BEST_FIT_CHARS and no used-default pointer: UTF-8 code pages refuse both
+    // (ERROR_INVALID_PARAMETER). The round trip tells a best-fit or default character from the
+    // real one on every code page, and a lone surrogate on UTF-8.
+    const int size = static_cast<int>(text.size());
+    const int n = ::WideCharToMultiByte(codePage, 0, text.data(), size, nullptr, 0, nullptr, nullptr);
+    if (n <= 0) return std::nullopt;
+    std::string bytes(static_cast<size_t>(n), '\0');
+    if (::WideCharToMultiByte(codePage, 0, text.data(), size, bytes.data(), n, nullptr, nullptr) != n)
+        return std::nullopt;
+    const int m = ::MultiByteToWideChar(codePage, 0, bytes.data(), n, nullptr, 0);
+    if (m != size) return std::nullopt;
+    std::wstring back(static_cast<size_t>(m), L'\0');
+    if (::MultiByteToWideChar(codePage, 0, bytes.data(), n, back.data(), m) != m || back != text) return std::nullopt;
+    return bytes;
+}
+
 std::wstring UpperCase(const std::wstring& text) {
     std::wstring out = text;
     if (!out.empty())

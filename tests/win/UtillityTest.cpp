@@ -7,6 +7,7 @@
 #include "TestSupport.h"
 #include "services/Handles.h"
 #include "services/UtillityUnit.h"
+#include "services/VQError.h"
 #include "texts/ErrorUnit.h"
 #include "texts/LanguageUnit.h"
 
@@ -55,6 +56,25 @@ TEST(MakeTempFileName, SkipsNamesThatAreTaken) {
     EXPECT_EQ(Utillity::MakeTempFileNameFrom(-5), temp + L"temp-5.Tmp");
     // Nothing is reserved: the same name twice.
     EXPECT_EQ(Utillity::MakeTempFileName().substr(0, temp.size() + 4), temp + L"temp");
+}
+
+// Whether a text crosses into an 8-bit API unchanged, decided without the conversion flags that
+// UTF-8 code pages refuse.
+TEST(ToCodePage, SpellsATextExactlyOrNotAtAll) {
+    const struct { const wchar_t* text; UINT codePage; std::optional<std::string> bytes; } cases[] = {
+        {L"", 1252, std::string()},
+        {L"C:\\M\u00fcller\\Daten", 1252, std::string("C:\\M\xFCller\\Daten")},
+        // Best fit would make "Lodz" of it, another folder.
+        {L"C:\\\u0141\u00f3d\u017a", 1252, std::nullopt},
+        {L"C:\\\u0141\u00f3d\u017a", 1250, std::string("C:\\\xA3\xF3" "d\x9F")},
+        {L"C:\\\u0141\u00f3d\u017a", CP_UTF8, std::string("C:\\\xC5\x81\xC3\xB3" "d\xC5\xBA")},
+        {L"C:\\\u65e5\u672c", CP_UTF8, std::string("C:\\\xE6\x97\xA5\xE6\x9C\xAC")},
+        {L"C:\\\u65e5\u672c", 1252, std::nullopt},
+        // Not even UTF-8 spells half a surrogate pair.
+        {L"C:\\\xD800x", CP_UTF8, std::nullopt},
+        {L"?", 1252, std::string("?")},
+    };
+    for (const auto& c : cases) EXPECT_EQ(ToCodePage(c.text, c.codePage), c.bytes) << c.codePage << " case " << (&c - cases);
 }
 
 TEST(AppendLogLine, AppendsTimeStampedLinesInCallOrder) {
