@@ -70,9 +70,18 @@ void TPackFile::Extract(const std::wstring& rootFolder) {
     }
     // A folder that cannot be made shows up as the file that cannot be created.
     if (!Utillity::DirExists(targetFolder)) Utillity::MakeFolderPath(targetFolder);
-    const std::wstring writePath = Compressed ? Utillity::MakeTempFileName() : targetPath;
-    CopyEntryData(*this, writePath);
-    if (!Compressed) return;
+    if (!Compressed) {
+        CopyEntryData(*this, targetPath);
+        return;
+    }
+    // Created by MakeTempFileName already; removed when it cannot even be opened for writing.
+    const std::wstring writePath = Utillity::MakeTempFileName();
+    try {
+        CopyEntryData(*this, writePath);
+    } catch (...) {
+        ::DeleteFileW(writePath.c_str());
+        throw;
+    }
 
     // The archive places ziplib.dll just before its first compressed entry, in that entry's folder.
     if (!Owner->Compressor) Owner->Compressor = std::make_shared<TFileCompress>(targetFolder + L"ziplib.dll");

@@ -130,11 +130,19 @@ std::wstring Utillity::MakeTempFileNameFrom(std::int32_t tick) {
     // 64-bit arithmetic: a tick count near the top of the 32-bit range must not wrap into
     // a comparison that never ends.
     const std::int64_t start = tick;
-    for (std::int64_t n = start;; ++n) {
-        if (n - start > 10000) throw EVQError(L"cannot create temp file.");
+    for (std::int64_t n = start; n - start <= 10000; ++n) {
         const std::wstring candidate = folder + L"temp" + std::to_wstring(n) + L".Tmp";
-        if (!FileExists(candidate)) return candidate;
+        // CREATE_NEW takes the name and tests it in one step: a name found free and created later
+        // could be taken by another setup in between.
+        FileHandle file(::CreateFileW(candidate.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
+                                      nullptr));
+        if (file) return candidate;
+        const DWORD error = ::GetLastError();
+        // A folder of that name, or a file still being deleted, answers "access denied"; any other
+        // error (no temp folder, no rights in it) no other number can cure.
+        if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS && error != ERROR_ACCESS_DENIED) break;
     }
+    throw EVQError(L"cannot create temp file.");
 }
 
 std::wstring Utillity::AddBackslash(const std::wstring& path) {

@@ -54,6 +54,8 @@ public:
     static void AppendLogLine(const std::wstring& fileName, const std::wstring& text);
     static void ShowTempFile(const std::wstring& fileName);
     static std::wstring GetTempFolder();
+    // Creates a new empty file "temp<n>.Tmp" in the temp folder and returns its path. The file is
+    // made while the name is chosen, so two setups running at once never share one.
     static std::wstring MakeTempFileName();
     // The search of MakeTempFileName from a given tick count; separate so its rules can be tested.
     static std::wstring MakeTempFileNameFrom(std::int32_t tick);
