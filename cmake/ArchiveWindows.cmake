@@ -108,7 +108,7 @@ vq_archive_resource(VQSetup ${CMAKE_BINARY_DIR}/Payload.rc ${VQ_SETUP_ARCHIVE})
 add_dependencies(VQSetup ${VQ_SETUP_ARCHIVE_DEPENDS})
 
 add_custom_target(vq_small_archive DEPENDS ${VQ_SMALL_ARCHIVE})
-vq_win_test(archive_test tests/win/ArchiveTest.cpp tests/win/WidePathTest.cpp)
+vq_win_test(archive_test tests/win/ArchiveTest.cpp tests/win/WidePathTest.cpp tests/win/WineDrives.cpp)
 target_link_libraries(archive_test PRIVATE vq_testmain)
 vq_archive_resource(archive_test ${CMAKE_BINARY_DIR}/ArchiveTestPayload.rc ${VQ_SMALL_ARCHIVE})
 add_dependencies(archive_test vq_small_archive VQSetup ziplib ziplib_ansi)

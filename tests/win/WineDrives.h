@@ -30,6 +30,11 @@ private:
 // need not exist: a card reader without a card); DRIVE_NO_ROOT_DIR with no folder removes it.
 bool DefineWineDrive(wchar_t letter, UINT type, const std::wstring& unixFolder);
 
+// Runs a shell script on the Unix side, as the user running Wine, and waits up to timeoutMs for
+// it. Answers its exit status with its output (stdout and stderr), or -1 with a reason when it
+// could not be started or did not end in time.
+int RunUnixScript(const std::wstring& script, std::string& output, DWORD timeoutMs = 30000);
+
 // The Unix path of the prefix (WINEPREFIX), empty when not running under Wine.
 std::wstring WinePrefix();
 // A Unix path as Windows sees it: the whole Unix tree is Z:.
