@@ -49,10 +49,14 @@ bool ReadWholeFile(const std::wstring& path, std::string& bytes) {
         if (::GetLastError() == ERROR_FILE_NOT_FOUND) return false;
         throw FileError(L"Cannot open file ", path);
     }
+    // A file read only in part would be converted into one without the rest.
     char buffer[16384];
     DWORD got = 0;
     bytes.clear();
-    while (::ReadFile(file.get(), buffer, sizeof buffer, &got, nullptr) && got > 0) bytes.append(buffer, got);
+    do {
+        if (!::ReadFile(file.get(), buffer, sizeof buffer, &got, nullptr)) throw FileError(L"Cannot read file ", path);
+        bytes.append(buffer, got);
+    } while (got > 0);
     return true;
 }
 
