@@ -139,7 +139,7 @@ std::wstring Utillity::MakeTempFileNameFrom(std::int32_t tick) {
         if (file) return candidate;
         const DWORD error = ::GetLastError();
         // A folder of that name, or a file still being deleted, answers "access denied"; any other
-        // error (no temp folder, no rights in it) no other number can cure.
+        // error (a missing temp folder, for one) no other number can cure.
         if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS && error != ERROR_ACCESS_DENIED) break;
     }
     throw EVQError(L"cannot create temp file.");

@@ -97,7 +97,6 @@ public:
 // called, so that every way out of a failed operation cleans up after it.
 class TemporaryFile {
 public:
-    TemporaryFile() = default;
     explicit TemporaryFile(std::wstring path) : path_(std::move(path)) {}
     ~TemporaryFile() { Remove(); }
     TemporaryFile(const TemporaryFile&) = delete;

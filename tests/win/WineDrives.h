@@ -1,6 +1,7 @@
 #pragma once
 // Drives of the Wine prefix a test runs in, defined and removed while it runs, so that the setup
-// meets removable, network and CD-ROM drives the way it sees real ones.
+// meets removable, network and CD-ROM drives the way it sees real ones; and the Unix side behind
+// them, where a test can run a shell script (to mount a small file system, for one).
 #include <windows.h>
 
 #include <string>
