@@ -23,6 +23,14 @@ target_link_options(ziplib PRIVATE -s)
 add_test(NAME build.ziplib_system_imports_only
          COMMAND ${CMAKE_SOURCE_DIR}/scripts/check-imports $<TARGET_FILE:ziplib>)
 
+# For the tests only: the library as it was before its wide exports, which setups in the field
+# may still carry. Without the .def, which names the wide exports too; dllexport alone gives the
+# plain names on x64.
+add_library(ziplib_ansi SHARED ziplib/ziplib.cpp ziplib/GzipCodec.cpp)
+set_target_properties(ziplib_ansi PROPERTIES PREFIX "" OUTPUT_NAME ziplib_ansi)
+target_compile_definitions(ziplib_ansi PRIVATE ZIPLIB_ANSI_ONLY=1)
+target_link_libraries(ziplib_ansi PRIVATE ${VQ_MINGW_ZLIB})
+
 # The archives are written by the host tools of the native tree.
 if(NOT VQ_NATIVE_DIR)
     message(FATAL_ERROR "VQ_NATIVE_DIR must name the native build tree (it builds vqpack); use make build")
@@ -100,10 +108,10 @@ vq_archive_resource(VQSetup ${CMAKE_BINARY_DIR}/Payload.rc ${VQ_SETUP_ARCHIVE})
 add_dependencies(VQSetup ${VQ_SETUP_ARCHIVE_DEPENDS})
 
 add_custom_target(vq_small_archive DEPENDS ${VQ_SMALL_ARCHIVE})
-vq_win_test(archive_test tests/win/ArchiveTest.cpp)
+vq_win_test(archive_test tests/win/ArchiveTest.cpp tests/win/WidePathTest.cpp tests/win/WineDrives.cpp)
 target_link_libraries(archive_test PRIVATE vq_testmain)
 vq_archive_resource(archive_test ${CMAKE_BINARY_DIR}/ArchiveTestPayload.rc ${VQ_SMALL_ARCHIVE})
-add_dependencies(archive_test vq_small_archive VQSetup ziplib)
+add_dependencies(archive_test vq_small_archive VQSetup ziplib ziplib_ansi)
 # The test reads the setup's archive back out of VQSetup.exe; what it can expect of it depends on
 # which payload was built in.
 if(NOT ARCHIVE AND NOT PAYLOAD)

@@ -1,20 +1,47 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the build and the tests need, when any is missing.
+# Installs the Debian packages the build and the tests need, and generates the Unix locales the
+# tests run in, when any is missing.
 set -euo pipefail
 packages=(
     cmake make g++ zlib1g-dev googletest
     g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix mingw-w64-tools binutils-mingw-w64-x86-64
     libz-mingw-w64-dev
     wine wine64 xvfb xauth imagemagick
+    locales
 )
+# Wine takes the system language from the Unix locale, and it can name files outside ASCII only
+# when that locale's charset is UTF-8; a locale that does not exist falls back to C (ASCII). The
+# tests run in these (cmake/Windows.cmake, cmake/E2EWindows.cmake); Debian generates none of them.
+locales=(en_US de_AT de_CH de_DE fr_FR ca_ES es_MX pt_PT)
+
+SUDO=""
+[ "$(id -u)" -eq 0 ] || SUDO=sudo
+export DEBIAN_FRONTEND=noninteractive
+
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
 done
-[ ${#missing[@]} -eq 0 ] && exit 0
-echo "deps: installing ${missing[*]}"
-SUDO=""
-[ "$(id -u)" -eq 0 ] || SUDO=sudo
-export DEBIAN_FRONTEND=noninteractive
-$SUDO apt-get update -qq
-$SUDO apt-get install -y -qq "${missing[@]}"
+if [ ${#missing[@]} -gt 0 ]; then
+    echo "deps: installing ${missing[*]}"
+    $SUDO apt-get update -qq
+    $SUDO apt-get install -y -qq "${missing[@]}"
+fi
+
+# locale -a spells them "en_US.utf8".
+available=$(locale -a 2>/dev/null | tr '[:upper:]' '[:lower:]')
+missing_locales=()
+for l in "${locales[@]}"; do
+    grep -qx "$(echo "$l.utf8" | tr '[:upper:]' '[:lower:]')" <<<"$available" || missing_locales+=("$l")
+done
+[ ${#missing_locales[@]} -eq 0 ] && exit 0
+echo "deps: generating the locales ${missing_locales[*]/%/.UTF-8}"
+# Listed in /etc/locale.gen, so that a later locale-gen keeps them.
+for l in "${missing_locales[@]}"; do
+    if grep -q "^# *$l\.UTF-8 UTF-8\$" /etc/locale.gen; then
+        $SUDO sed -i "s/^# *\($l\.UTF-8 UTF-8\)\$/\1/" /etc/locale.gen
+    elif ! grep -q "^$l\.UTF-8 UTF-8\$" /etc/locale.gen; then
+        echo "$l.UTF-8 UTF-8" | $SUDO tee -a /etc/locale.gen >/dev/null
+    fi
+done
+$SUDO locale-gen >/dev/null

@@ -13,21 +13,38 @@ constexpr std::int32_t ChunkSize = 10000;
 // One copy buffer serves every entry of the run; the setup is single-threaded.
 std::array<std::uint8_t, ChunkSize> CopyBuffer;
 
-// Copies size bytes from the archive position dataOffset into a new file at path. Any failure
-// removes what was written: a truncated file left behind would later be kept as if installed.
-void CopyEntryData(TPackFile& entry, const std::wstring& path) {
+// A write may take fewer bytes than offered without failing (Wine does so when the disk fills up):
+// the rest is offered again, and the write that cannot take anything tells why.
+bool WriteAll(HANDLE file, const std::uint8_t* data, DWORD size) {
+    while (size > 0) {
+        DWORD written = 0;
+        if (!::WriteFile(file, data, size, &written, nullptr)) return false;
+        if (written == 0) {
+            ::SetLastError(ERROR_DISK_FULL);
+            return false;
+        }
+        data += written;
+        size -= written;
+    }
+    return true;
+}
+
+// Copies the entry's bytes from the archive into the existing file at path, which the caller
+// created. Progress and errors name shownPath, the file the user knows. Any failure removes what
+// was written: a truncated file left behind would later be kept as if installed.
+void CopyEntryData(TPackFile& entry, const std::wstring& path, const std::wstring& shownPath) {
     TPackFiles& owner = *entry.Owner;
     FileHandle file(::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
                                   nullptr));
     if (!file)
-        throw EVQError(L"Cannot create file " + path + L" (" + std::to_wstring(::GetLastError()) + L")");
+        throw EVQError(L"Cannot create file " + shownPath + L" (" + std::to_wstring(::GetLastError()) + L")");
 
     const auto failAndRemove = [&](const std::wstring& message) {
         file.reset();
         ::DeleteFileW(path.c_str());
         return EVQError(message);
     };
-    const std::wstring message = path + L"(" + std::to_wstring(entry.Size) + L")";
+    const std::wstring message = shownPath + L"(" + std::to_wstring(entry.Size) + L")";
     owner.ArchiveStream->Seek(entry.DataOffset);
     // Size div ChunkSize full chunks, then the tail, which runs even when empty: every written
     // entry gives Size div 10000 + 1 progress reports.
@@ -39,14 +56,27 @@ void CopyEntryData(TPackFile& entry, const std::wstring& path) {
             throw failAndRemove(L"Cannot read " + std::to_wstring(wanted) + L" bytes of " + entry.FileName +
                                 L" from the archive, got " + std::to_wstring(n));
         owner.ReportProgress(entry.Group, message, n);
-        DWORD written = 0;
-        if (n > 0 && (!::WriteFile(file.get(), CopyBuffer.data(), static_cast<DWORD>(n), &written, nullptr) ||
-                      written != static_cast<DWORD>(n)))
-            throw failAndRemove(L"Cannot write file " + path + L" (" + std::to_wstring(::GetLastError()) + L")");
+        if (!WriteAll(file.get(), CopyBuffer.data(), static_cast<DWORD>(n)))
+            throw failAndRemove(L"Cannot write file " + shownPath + L" (" + std::to_wstring(::GetLastError()) + L")");
     }
     // Data still cached can fail to reach the disk; only a successful close counts.
     if (!::CloseHandle(file.release()))
-        throw failAndRemove(L"Cannot write file " + path + L" (" + std::to_wstring(::GetLastError()) + L")");
+        throw failAndRemove(L"Cannot write file " + shownPath + L" (" + std::to_wstring(::GetLastError()) + L")");
+}
+
+// A stored entry goes into a new file beside its target, which replaces the target only when it
+// is complete: a full disk or a broken archive must not cost the user the installed copy.
+void WriteStoredEntry(TPackFile& entry, const std::wstring& targetFolder, const std::wstring& targetPath) {
+    const auto cannotCreate = [&](DWORD error) {
+        return EVQError(L"Cannot create file " + targetPath + L" (" + std::to_wstring(error) + L")");
+    };
+    wchar_t name[MAX_PATH + 1] = {};
+    if (!::GetTempFileNameW(targetFolder.c_str(), L"vqs", 0, name)) throw cannotCreate(::GetLastError());
+    TemporaryFile fresh(name);
+    CopyEntryData(entry, fresh.Path(), targetPath);
+    if (!::MoveFileExW(fresh.Path().c_str(), targetPath.c_str(), MOVEFILE_REPLACE_EXISTING))
+        throw cannotCreate(::GetLastError());
+    fresh.Keep();
 }
 }  // namespace
 
@@ -68,9 +98,18 @@ void TPackFile::Extract(const std::wstring& rootFolder) {
     }
     // A folder that cannot be made shows up as the file that cannot be created.
     if (!Utillity::DirExists(targetFolder)) Utillity::MakeFolderPath(targetFolder);
-    const std::wstring writePath = Compressed ? Utillity::MakeTempFileName() : targetPath;
-    CopyEntryData(*this, writePath);
-    if (!Compressed) return;
+    if (!Compressed) {
+        WriteStoredEntry(*this, targetFolder, targetPath);
+        return;
+    }
+    // Created by MakeTempFileName already; removed when it cannot even be opened for writing.
+    const std::wstring writePath = Utillity::MakeTempFileName();
+    try {
+        CopyEntryData(*this, writePath, writePath);
+    } catch (...) {
+        ::DeleteFileW(writePath.c_str());
+        throw;
+    }
 
     // The archive places ziplib.dll just before its first compressed entry, in that entry's folder.
     if (!Owner->Compressor) Owner->Compressor = std::make_shared<TFileCompress>(targetFolder + L"ziplib.dll");

@@ -37,6 +37,24 @@ std::wstring LocaleFormat(bool date, const SYSTEMTIME& st) {
 }
 }  // namespace
 
+std::optional<std::string> ToCodePage(const std::wstring& text, UINT codePage) {
+    if (text.empty()) return std::string();
+    // No WC_NO_BEST_FIT_CHARS and no used-default pointer: UTF-8 code pages refuse both
+    // (ERROR_INVALID_PARAMETER). The round trip tells a best-fit or default character from the
+    // real one on every code page, and a lone surrogate on UTF-8.
+    const int size = static_cast<int>(text.size());
+    const int n = ::WideCharToMultiByte(codePage, 0, text.data(), size, nullptr, 0, nullptr, nullptr);
+    if (n <= 0) return std::nullopt;
+    std::string bytes(static_cast<size_t>(n), '\0');
+    if (::WideCharToMultiByte(codePage, 0, text.data(), size, bytes.data(), n, nullptr, nullptr) != n)
+        return std::nullopt;
+    const int m = ::MultiByteToWideChar(codePage, 0, bytes.data(), n, nullptr, 0);
+    if (m != size) return std::nullopt;
+    std::wstring back(static_cast<size_t>(m), L'\0');
+    if (::MultiByteToWideChar(codePage, 0, bytes.data(), n, back.data(), m) != m || back != text) return std::nullopt;
+    return bytes;
+}
+
 std::wstring UpperCase(const std::wstring& text) {
     std::wstring out = text;
     if (!out.empty())
@@ -112,11 +130,19 @@ std::wstring Utillity::MakeTempFileNameFrom(std::int32_t tick) {
     // 64-bit arithmetic: a tick count near the top of the 32-bit range must not wrap into
     // a comparison that never ends.
     const std::int64_t start = tick;
-    for (std::int64_t n = start;; ++n) {
-        if (n - start > 10000) throw EVQError(L"cannot create temp file.");
+    for (std::int64_t n = start; n - start <= 10000; ++n) {
         const std::wstring candidate = folder + L"temp" + std::to_wstring(n) + L".Tmp";
-        if (!FileExists(candidate)) return candidate;
+        // CREATE_NEW takes the name and tests it in one step: a name found free and created later
+        // could be taken by another setup in between.
+        FileHandle file(::CreateFileW(candidate.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
+                                      nullptr));
+        if (file) return candidate;
+        const DWORD error = ::GetLastError();
+        // A folder of that name, or a file still being deleted, answers "access denied"; any other
+        // error (a missing temp folder, for one) no other number can cure.
+        if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS && error != ERROR_ACCESS_DENIED) break;
     }
+    throw EVQError(L"cannot create temp file.");
 }
 
 std::wstring Utillity::AddBackslash(const std::wstring& path) {

@@ -5,6 +5,7 @@
 #include <windows.h>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -53,6 +54,8 @@ public:
     static void AppendLogLine(const std::wstring& fileName, const std::wstring& text);
     static void ShowTempFile(const std::wstring& fileName);
     static std::wstring GetTempFolder();
+    // Creates a new empty file "temp<n>.Tmp" in the temp folder and returns its path. The file is
+    // made while the name is chosen, so two setups running at once never share one.
     static std::wstring MakeTempFileName();
     // The search of MakeTempFileName from a given tick count; separate so its rules can be tested.
     static std::wstring MakeTempFileNameFrom(std::int32_t tick);
@@ -98,6 +101,30 @@ public:
     using ShellOpener = std::function<void(const std::wstring& path)>;
     static void SetShellOpener(ShellOpener opener);
 };
+
+// A file this program has just created, removed again when the owner goes unless Keep() was
+// called, so that every way out of a failed operation cleans up after it.
+class TemporaryFile {
+public:
+    explicit TemporaryFile(std::wstring path) : path_(std::move(path)) {}
+    ~TemporaryFile() { Remove(); }
+    TemporaryFile(const TemporaryFile&) = delete;
+    TemporaryFile& operator=(const TemporaryFile&) = delete;
+    const std::wstring& Path() const { return path_; }
+    void Keep() { path_.clear(); }
+    void Remove() {
+        if (!path_.empty()) ::DeleteFileW(path_.c_str());
+        path_.clear();
+    }
+
+private:
+    std::wstring path_;
+};
+
+// The text in the 8-bit code page codePage (CP_ACP: the system's ANSI code page), or nothing when
+// that code page cannot spell it exactly. The one place that decides whether a path or a value can
+// cross into an 8-bit API unchanged.
+std::optional<std::string> ToCodePage(const std::wstring& text, UINT codePage);
 
 // Upper-casing as the setup's comparisons need it (locale-independent, whole Unicode range).
 std::wstring UpperCase(const std::wstring& text);

@@ -7,7 +7,6 @@
 #include <objbase.h>
 #include <shlobj.h>
 #include <shobjidl.h>
-#include <zlib.h>
 
 #include <algorithm>
 #include <map>
@@ -17,9 +16,8 @@
 #include <vector>
 
 #include "Driver.h"
+#include "ScenarioSupport.h"
 #include "WineDrives.h"
-#include "archive/PackFileUnit.h"
-#include "archive/ResourceStream.h"
 #include "wizard/VQSetupUnit.h"
 
 using namespace e2e;
@@ -27,49 +25,13 @@ using namespace testsupport;
 
 namespace {
 
-const std::wstring kProgramFolder = L"C:\\Program Files\\VessasQuorin\\";
-const std::wstring kBin = kProgramFolder + L"Bin\\";
-const std::wstring kDataFolder = L"C:\\users\\Public\\VessasQuorin\\";
-const std::wstring kSettingsKey = L"Software\\VessasQuorin";
-const std::wstring kUninstallKey = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\VessasQuorin";
 const std::string kDashes(61, '-');
 
 // ---- files and folders
 
-std::wstring SpecialFolder(int csidl) {
-    wchar_t path[MAX_PATH] = {};
-    ::SHGetFolderPathW(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, path);
-    std::wstring folder = path;
-    if (!folder.empty() && folder.back() != L'\\') folder += L'\\';
-    return folder;
-}
-
-std::wstring TempFolder() {
-    wchar_t path[MAX_PATH] = {};
-    ::GetTempPathW(MAX_PATH, path);
-    return path;
-}
-
-bool FileExists(const std::wstring& path) {
-    const DWORD attributes = ::GetFileAttributesW(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
 bool FolderExists(const std::wstring& path) {
     const DWORD attributes = ::GetFileAttributesW(path.c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
-std::string ReadBytes(const std::wstring& path) {
-    HANDLE file = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return {};
-    std::string bytes(static_cast<size_t>(::GetFileSize(file, nullptr)), '\0');
-    DWORD got = 0;
-    if (!bytes.empty()) ::ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr);
-    ::CloseHandle(file);
-    bytes.resize(got);
-    return bytes;
 }
 
 void WriteBytes(const std::wstring& path, const std::string& bytes) {
@@ -78,51 +40,6 @@ void WriteBytes(const std::wstring& path, const std::string& bytes) {
     DWORD written = 0;
     ::WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
     ::CloseHandle(file);
-}
-
-void DeleteTree(const std::wstring& folder) {
-    const std::wstring base = folder.back() == L'\\' ? folder : folder + L'\\';
-    WIN32_FIND_DATAW found{};
-    HANDLE search = ::FindFirstFileW((base + L"*").c_str(), &found);
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
-            const std::wstring name = found.cFileName;
-            if (name == L"." || name == L"..") continue;
-            const std::wstring path = base + name;
-            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-                DeleteTree(path);
-            } else {
-                ::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-                ::DeleteFileW(path.c_str());
-            }
-        } while (::FindNextFileW(search, &found));
-        ::FindClose(search);
-    }
-    ::RemoveDirectoryW(base.c_str());
-}
-
-// Every file below a folder, as lower-case full paths.
-void CollectFiles(const std::wstring& folder, std::set<std::wstring>& files) {
-    WIN32_FIND_DATAW found{};
-    HANDLE search = ::FindFirstFileW((folder + L"*").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) return;
-    do {
-        const std::wstring name = found.cFileName;
-        if (name == L"." || name == L"..") continue;
-        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-            CollectFiles(folder + name + L"\\", files);
-        } else {
-            std::wstring path = folder + name;
-            ::CharLowerBuffW(path.data(), static_cast<DWORD>(path.size()));
-            files.insert(path);
-        }
-    } while (::FindNextFileW(search, &found));
-    ::FindClose(search);
-}
-
-std::wstring Lower(std::wstring text) {
-    ::CharLowerBuffW(text.data(), static_cast<DWORD>(text.size()));
-    return text;
 }
 
 // The setup's own temporary files ("temp" + number + ".Tmp") in the temp folder.
@@ -150,8 +67,6 @@ public:
 private:
     std::wstring path_;
 };
-
-std::wstring SetupExe() { return ModuleFolder() + L"VQSetup.exe"; }
 
 // The setup under another file name, where the name decides something.
 std::wstring CopySetup(const Scratch& scratch, const std::wstring& name) {
@@ -187,12 +102,6 @@ std::map<std::wstring, std::wstring> RegValues(HKEY root, const std::wstring& ke
     return values;
 }
 
-std::wstring Ini(const std::wstring& section, const std::wstring& key, const std::wstring& bin = kBin) {
-    wchar_t value[1024] = {};
-    ::GetPrivateProfileStringW(section.c_str(), key.c_str(), L"<missing>", value, 1024, (bin + L"VessasQuorin.Ini").c_str());
-    return value;
-}
-
 std::wstring ShortcutTarget(const std::wstring& link) {
     IShellLinkW* shellLink = nullptr;
     if (FAILED(::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
@@ -211,64 +120,7 @@ std::wstring ShortcutTarget(const std::wstring& link) {
     return target;
 }
 
-// Everything an installation leaves on the machine, removed.
-void RemoveInstallation() {
-    DeleteTree(kProgramFolder);
-    DeleteTree(kDataFolder);
-    ::RegDeleteTreeW(HKEY_CURRENT_USER, kSettingsKey.c_str());
-    ::RegDeleteTreeW(HKEY_LOCAL_MACHINE, kUninstallKey.c_str());
-    for (const wchar_t* type : {L".qvbak", L".qvcalc", L"VessasQuorin", L"VessasQuorinGS"})
-        ::RegDeleteTreeW(HKEY_CURRENT_USER, (std::wstring(L"Software\\Classes\\") + type).c_str());
-    ::DeleteFileW((SpecialFolder(CSIDL_COMMON_DESKTOPDIRECTORY) + L"Vessas Quorin.lnk").c_str());
-    ::DeleteFileW((SpecialFolder(CSIDL_DESKTOP) + L"Vessas Quorin.lnk").c_str());
-    DeleteTree(SpecialFolder(CSIDL_PROGRAMS) + L"Vessas Quorin");
-}
-
 // ---- the setup log
-
-// The log is never truncated: a scenario reads what was appended after its start.
-class LogReader {
-public:
-    LogReader() : path_(TempFolder() + L"VQ_Setup_Log.Txt"), start_(ReadBytes(path_).size()) {}
-
-    // The texts of the new lines without their time stamps; continuation lines of a message
-    // that holds line breaks have no stamp and stay as they are.
-    std::vector<std::string> Lines() const {
-        const std::string bytes = ReadBytes(path_);
-        std::vector<std::string> lines;
-        size_t at = std::min(start_, bytes.size());
-        while (at < bytes.size()) {
-            size_t end = bytes.find("\r\n", at);
-            if (end == std::string::npos) end = bytes.size();
-            lines.push_back(WithoutStamp(bytes.substr(at, end - at)));
-            at = end + 2;
-        }
-        return lines;
-    }
-
-private:
-    static std::string WithoutStamp(const std::string& line) {
-        // "<short date> <long time> <text>"; the regional formats may hold blanks themselves.
-        SYSTEMTIME now;
-        ::GetLocalTime(&now);
-        wchar_t date[64] = {}, time[64] = {};
-        ::GetDateFormatW(LOCALE_USER_DEFAULT, DATE_SHORTDATE, &now, nullptr, date, 64);
-        ::GetTimeFormatW(LOCALE_USER_DEFAULT, 0, &now, nullptr, time, 64);
-        const std::string datePart = Narrow(date) + " ";
-        if (line.compare(0, datePart.size(), datePart) != 0) return line;
-        size_t blanks = static_cast<size_t>(std::count(time, time + wcslen(time), L' ')) + 1;
-        size_t pos = datePart.size();
-        while (blanks-- > 0) {
-            pos = line.find(' ', pos);
-            if (pos == std::string::npos) return line;
-            ++pos;
-        }
-        return line.substr(pos);
-    }
-
-    std::wstring path_;
-    size_t start_;
-};
 
 bool StartsWith(const std::string& text, const std::string& prefix) { return text.compare(0, prefix.size(), prefix) == 0; }
 
@@ -304,115 +156,11 @@ std::vector<std::vector<std::string>> Attempts(const std::vector<std::string>& l
     return attempts;
 }
 
-// ---- the archive the setup carries
-
-std::string Gunzip(const std::string& member) {
-    z_stream z{};
-    if (inflateInit2(&z, 16 + MAX_WBITS) != Z_OK) return {};
-    std::string out;
-    z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(member.data()));
-    z.avail_in = static_cast<uInt>(member.size());
-    char buffer[65536];
-    int status = Z_OK;
-    while (status == Z_OK) {
-        z.next_out = reinterpret_cast<Bytef*>(buffer);
-        z.avail_out = sizeof(buffer);
-        status = inflate(&z, Z_NO_FLUSH);
-        out.append(buffer, sizeof(buffer) - z.avail_out);
-    }
-    inflateEnd(&z);
-    return status == Z_STREAM_END ? out : std::string("<corrupt gzip member>");
-}
-
-class Payload {
-public:
-    Payload() {
-        module_ = ::LoadLibraryExW(SetupExe().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
-        if (!module_) return;
-        stream_ = std::make_unique<TMemoryStream>(OpenResourceStream(module_, L"FILESTREAM"));
-        files_.Load(*stream_, version_);
-    }
-    ~Payload() {
-        if (module_) ::FreeLibrary(module_);
-    }
-    const std::wstring& Version() const { return version_; }
-    const std::vector<std::unique_ptr<TPackFile>>& Entries() const { return files_.Entries; }
-
-    static bool Selected(const TPackFile& e, const std::wstring& language) {
-        return e.Group.empty() || e.Group == language || (language.size() == 5 && e.Group == language.substr(0, 2));
-    }
-    static std::wstring Target(const TPackFile& e, const std::wstring& program, const std::wstring& data) {
-        std::wstring root;
-        if (e.Root == L"PROGRAM") root = program + L"Bin\\";
-        else if (e.Root == L"UNINST") root = program;
-        else if (e.Root.rfind(L"USER", 0) == 0) {
-            root = data + e.Root.substr(std::min<size_t>(5, e.Root.size()));
-            if (root.back() != L'\\') root += L'\\';
-        } else root = data;
-        return root + (e.Folder.empty() ? L"" : e.Folder + L"\\") + e.FileName;
-    }
-    // The bytes an entry leaves on disk.
-    std::string Content(const TPackFile& e) const {
-        std::string data(static_cast<size_t>(e.Size), '\0');
-        stream_->Seek(e.DataOffset);
-        stream_->Read(data.data(), e.Size);
-        return e.Compressed ? Gunzip(data) : data;
-    }
-
-private:
-    HMODULE module_ = nullptr;
-    std::unique_ptr<TMemoryStream> stream_;
-    TPackFiles files_{nullptr};
-    std::wstring version_;
-};
-
-const Payload& ThePayload() {
-    static Payload payload;
-    return payload;
-}
-
-// The installation of one language into two folders holds exactly the archive's files of that
-// language, byte for byte, and nothing of the other languages.
-void ExpectInstalled(const std::wstring& language, const std::wstring& program, const std::wstring& data) {
-    const Payload& payload = ThePayload();
-    ASSERT_FALSE(payload.Entries().empty()) << "the setup's archive could not be read";
-    std::set<std::wstring> expected;
-    int wrong = 0;
-    for (const auto& e : payload.Entries()) {
-        if (!Payload::Selected(*e, language)) continue;
-        const std::wstring path = Payload::Target(*e, program, data);
-        expected.insert(Lower(path));
-        if (ReadBytes(path) != payload.Content(*e) && ++wrong <= 5) ADD_FAILURE() << "not the archive's bytes: " << Narrow(path);
-    }
-    EXPECT_EQ(wrong, 0) << "files with wrong contents";
-    std::set<std::wstring> found;
-    CollectFiles(program, found);
-    CollectFiles(data, found);
-    std::vector<std::wstring> missing, extra;
-    std::set_difference(expected.begin(), expected.end(), found.begin(), found.end(), std::back_inserter(missing));
-    std::set_difference(found.begin(), found.end(), expected.begin(), expected.end(), std::back_inserter(extra));
-    // Besides the archive's files, the installation writes only the application's INI file.
-    extra.erase(std::remove(extra.begin(), extra.end(), Lower(program + L"Bin\\VessasQuorin.Ini")), extra.end());
-    for (const auto& p : missing) ADD_FAILURE() << "missing: " << Narrow(p);
-    for (const auto& p : extra) ADD_FAILURE() << "not of this installation: " << Narrow(p);
-}
-
 // ---- walking the wizard
 
 const std::wstring kExitQuestionEn =
     L"The setup is not yet finished. If you terminate it now, \r\n, the program is not installed.\r\n\r\n"
     L"You can execute the setup programme at a later time again in order to complete the installation\r\n\r\nQuit setup?";
-
-// From the welcome page to the confirmation page with every choice left as it is.
-void NextToConfirmation(SetupProcess& setup) {
-    setup.WaitPage(pgLanguage);
-    for (int guard = 0; guard < 6 && setup.Page() != pgConfirm; ++guard) {
-        const int page = setup.Page();
-        setup.Click(idNextButton);
-        setup.WaitUntil([&] { return setup.Page() > page; }, 15000, "the page after " + std::to_string(page));
-    }
-    setup.WaitPage(pgConfirm);
-}
 
 // The exit question, answered with Yes (0) or No (1).
 void AnswerExitQuestion(SetupProcess& setup, size_t button, const std::wstring& title = L"Exit setup",
@@ -422,24 +170,6 @@ void AnswerExitQuestion(SetupProcess& setup, size_t button, const std::wstring& 
     EXPECT_EQ(question.Buttons, buttons);
     setup.Answer(question, button);
 }
-
-class Scenario : public ::testing::Test {
-protected:
-    void SetUp() override {
-        RemoveInstallation();
-        log_ = std::make_unique<LogReader>();
-    }
-    void TearDown() override {
-        CloseTextViewers();
-        RemoveInstallation();
-    }
-    std::vector<std::string> Log() const { return log_->Lines(); }
-    // Lines written from now on only, after a preparation that ran the setup itself.
-    void RestartLog() { log_ = std::make_unique<LogReader>(); }
-
-private:
-    std::unique_ptr<LogReader> log_;
-};
 
 // ---- the scenarios
 

@@ -10,7 +10,9 @@
 #include <vector>
 
 #include "ArchiveBytes.h"
+#include "ArchiveFixtures.h"
 #include "TestSupport.h"
+#include "WineDrives.h"
 #include "archive/FileCompress.h"
 #include "archive/PackFileUnit.h"
 #include "archive/ResourceStream.h"
@@ -18,73 +20,10 @@
 #include "texts/Cp1252.h"
 #include "services/VQError.h"
 
+using namespace archivetest;
 using namespace testsupport;
 
 namespace {
-
-struct Report {
-    std::wstring group, message;
-    std::int32_t done, total;
-};
-
-// An archive over bytes the test keeps, with every progress report recorded.
-class Archive {
-public:
-    explicit Archive(std::string bytes) : bytes_(std::move(bytes)), stream_(bytes_.data(), bytes_.size()) {
-        std::wstring version;
-        EXPECT_TRUE(files.Load(stream_, version));
-    }
-    TPackFile& operator[](int i) { return files.Items(i); }
-    std::vector<std::int32_t> Amounts() const {
-        std::vector<std::int32_t> out;
-        std::int32_t before = 0;
-        for (const Report& r : reports) {
-            out.push_back(r.done - before);
-            before = r.done;
-        }
-        return out;
-    }
-
-    std::vector<Report> reports;
-    TPackFiles files{[this](const std::wstring& g, const std::wstring& m, std::int32_t d, std::int32_t t) {
-        reports.push_back({g, m, d, t});
-    }};
-
-private:
-    std::string bytes_;
-    TMemoryStream stream_;
-};
-
-std::wstring ModuleFolder() {
-    wchar_t path[MAX_PATH] = {};
-    ::GetModuleFileNameW(nullptr, path, MAX_PATH);
-    std::wstring folder = path;
-    return folder.substr(0, folder.find_last_of(L'\\') + 1);
-}
-
-// The setup restricts the DLL search before it loads anything; so do these tests.
-void RestrictDllSearch() { ::SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32); }
-
-std::string Content(std::size_t size) {
-    std::string s(size, '\0');
-    for (std::size_t i = 0; i < size; ++i) s[i] = static_cast<char>((i * 7919) >> 5);
-    return s;
-}
-
-std::string GzipOf(const std::string& content) {
-    ScratchFolder scratch(L"gzipof");
-    WriteFileBytes(scratch.Path() + L"in", content);
-    // Called by its undecorated export name, as any C caller would.
-    ModuleHandle lib(::LoadLibraryW((ModuleFolder() + L"ziplib.dll").c_str()));
-    using Proc = int(__cdecl*)(const char*, const char*, char*);
-    const auto compressFile =
-        reinterpret_cast<Proc>(reinterpret_cast<void (*)()>(::GetProcAddress(lib.get(), "CompressFile")));
-    if (!compressFile) return {};
-    char error[1001] = {};
-    const std::string in = cp1252::FromWide(scratch.Path() + L"in"), out = cp1252::FromWide(scratch.Path() + L"out");
-    EXPECT_EQ(compressFile(in.c_str(), out.c_str(), error), 0) << error;
-    return ReadFileBytes(scratch.Path() + L"out");
-}
 
 TEST(Extract, CopiesInChunksOf10000WithOneTailReport) {
     ScratchFolder scratch(L"chunks");
@@ -115,6 +54,7 @@ TEST(Extract, KeepsOrReplacesAnExistingFileByItsOverwriteFlag) {
         Archive archive(ArchiveBytes().Header("v", 1).Entry("from the archive", "f.txt", "", "USER", "", overwrite).Bytes());
         archive[0].Extract(scratch.Path());
         EXPECT_EQ(ReadFileBytes(path), overwrite ? "from the archive" : "the user's file");
+        EXPECT_EQ(FilesIn(scratch.Path()), std::vector<std::wstring>{L"f.txt"}) << "a new file left beside it";
         // Either way the entry counts as done with its full size.
         EXPECT_EQ(archive.files.DoneBytes, 16);
         if (!overwrite) {
@@ -185,17 +125,76 @@ private:
     std::int64_t breakAt_;
 };
 
-TEST(Extract, AShortReadRemovesThePartialFile) {
-    ScratchFolder scratch(L"shortread");
+// No partial file in either case; an older copy the entry was to replace stays as it was.
+TEST(Extract, AShortReadLeavesNoPartialFileAndKeepsAnOlderCopy) {
     const std::string bytes = ArchiveBytes().Header("v", 1).Entry(Content(25000), "f.bin", "", "USER", "", 1).Bytes();
-    BreakingStream stream(bytes, static_cast<std::int64_t>(bytes.size()) - 7000);
-    TPackFiles files(nullptr);
-    std::wstring version;
-    ASSERT_TRUE(files.Load(stream, version));
-    const std::wstring path = scratch.Path() + L"f.bin";
-    WriteFileBytes(path, "an older copy");
-    EXPECT_THROW(files.Items(0).Extract(scratch.Path()), EVQError);
-    EXPECT_FALSE(Utillity::FileExists(path));
+    for (const char* older : {"an older copy", static_cast<const char*>(nullptr)}) {
+        ScratchFolder scratch(L"shortread");
+        BreakingStream stream(bytes, static_cast<std::int64_t>(bytes.size()) - 7000);
+        TPackFiles files(nullptr);
+        std::wstring version;
+        ASSERT_TRUE(files.Load(stream, version));
+        const std::wstring path = scratch.Path() + L"f.bin";
+        if (older) WriteFileBytes(path, older);
+        EXPECT_THROW(files.Items(0).Extract(scratch.Path()), EVQError);
+        EXPECT_EQ(ReadFileBytes(path), older ? older : "");
+        EXPECT_EQ(FilesIn(scratch.Path()), older ? std::vector<std::wstring>{L"f.bin"} : std::vector<std::wstring>{});
+    }
+}
+
+// A small tmpfs on the Unix side, reached through Z:, which the test fills. Mounting needs root,
+// as the machines the tests run on have; where it is refused the test fails and says why, for a
+// test that cannot fill a disk proves nothing.
+class FullDisk {
+public:
+    explicit FullDisk(int kilobytes) {
+        const std::wstring prefix = WinePrefix();
+        if (prefix.empty()) {
+            error_ = "WINEPREFIX is not set: not running under Wine";
+            return;
+        }
+        unixFolder_ = prefix + L"/vq_full_disk_" + std::to_wstring(::GetCurrentProcessId());
+        std::string output;
+        const int status = RunUnixScript(L"mkdir -p '" + unixFolder_ + L"' && mount -t tmpfs -o size=" +
+                                             std::to_wstring(kilobytes) + L"k vqfulldisk '" + unixFolder_ + L"'",
+                                         output);
+        if (status != 0)
+            error_ = "cannot mount a tmpfs to fill (status " + std::to_string(status) + "): " + output;
+    }
+    ~FullDisk() {
+        if (unixFolder_.empty()) return;
+        std::string output;
+        // Lazily when Wine still holds the folder open.
+        RunUnixScript(L"umount '" + unixFolder_ + L"' || umount -l '" + unixFolder_ + L"'; rmdir '" + unixFolder_ + L"'",
+                      output);
+    }
+    const std::string& Error() const { return error_; }
+    std::wstring Folder() const { return UnixToWindows(unixFolder_) + L"\\"; }
+
+private:
+    std::wstring unixFolder_;
+    std::string error_;
+};
+
+TEST(Extract, AFullDiskDuringAnOverwriteKeepsTheInstalledFile) {
+    FullDisk disk(64);
+    ASSERT_TRUE(disk.Error().empty()) << disk.Error();
+    const std::wstring target = disk.Folder() + L"VQCore.dll";
+    const std::string installed = Content(20000);
+    WriteFileBytes(target, installed);
+    ASSERT_EQ(ReadFileBytes(target), installed);
+    Archive archive(ArchiveBytes().Header("v", 1).Entry(Content(100000), "VQCore.dll", "", "PROGRAM", "", 1, 0).Bytes());
+    std::wstring message;
+    try {
+        archive[0].Extract(disk.Folder());
+    } catch (const EVQError& e) {
+        message = e.Message();
+    }
+    EXPECT_EQ(message, L"Cannot write file " + target + L" (" + std::to_wstring(ERROR_DISK_FULL) + L")");
+    EXPECT_EQ(ReadFileBytes(target), installed);
+    EXPECT_EQ(FilesIn(disk.Folder()), std::vector<std::wstring>{L"VQCore.dll"});
+    ASSERT_FALSE(archive.reports.empty());
+    for (const Report& r : archive.reports) EXPECT_EQ(r.message, target + L"(100000)");
 }
 
 TEST(Extract, CompressedEntriesUseTheLibraryBesideTheFirstOneAndLeaveNoTemporaryFile) {

@@ -1,9 +1,14 @@
 // The application's INI file as the install run writes it: the keys of a new file in their order,
-// what a hotfix and a full setup change in an existing file, and the date format by language.
+// what a hotfix and a full setup change in an existing file, the date format by language, and the
+// file's encoding when a value lies outside the ANSI code page.
 #include <gtest/gtest.h>
+
+#include <cstring>
+#include <optional>
 
 #include "TestSupport.h"
 #include "engine/InstallUnit.h"
+#include "texts/Cp1252.h"
 #include "texts/LanguageUnit.h"
 #include "wizard/Controls.h"
 #include "wizard/VQSetupUnit.h"
@@ -13,10 +18,11 @@ using namespace testsupport;
 namespace {
 // A form set up by the three-parameter command line, its Bin folder made.
 struct IniSetup {
-    explicit IniSetup(const std::wstring& language, const std::wstring& setupFile = L"C:\\x\\VQSetup.exe")
+    explicit IniSetup(const std::wstring& language, const std::wstring& setupFile = L"C:\\x\\VQSetup.exe",
+                      const std::wstring& dataName = L"Data")
         : scratch(L"ini"),
           program(scratch.Path() + L"Prog\\"),
-          data(scratch.Path() + L"Data\\"),
+          data(scratch.Path() + dataName + L"\\"),
           form(StartupArgs{setupFile, {language, program, data}}) {
         Utillity::MakeFolderPath(Ini().substr(0, Ini().size() - wcslen(kIniFileName)));
     }
@@ -46,6 +52,17 @@ std::vector<std::string> Lines(const std::string& bytes) {
     return lines;
 }
 std::string Narrow(const std::wstring& s) { return std::string(s.begin(), s.end()); }
+
+// The text of a file that starts with a UTF-16LE byte-order mark, else nothing.
+std::optional<std::wstring> Utf16Text(const std::string& bytes) {
+    if (bytes.rfind("\xFF\xFE", 0) != 0) return std::nullopt;
+    std::wstring text((bytes.size() - 2) / 2, L'\0');
+    std::memcpy(text.data(), bytes.data() + 2, text.size() * 2);
+    return text;
+}
+
+// Polish letters, which Wine's ANSI code page (1252) cannot spell.
+const std::wstring kPolishData = L"Dane \u017b\u00f3\u0142\u0107";
 
 constexpr char kExisting[] =
     "[FOLDERS]\r\nDATA=D:\\Old\\\r\nCUSTOM=kept\r\n"
@@ -132,4 +149,64 @@ TEST(IniFile, UnwritableFileIsReportedWithoutContext) {
     const std::wstring& message = dialogs.Dialogs()[0].Message;
     EXPECT_NE(message.find(setup.Ini()), std::wstring::npos);
     EXPECT_EQ(message.substr(message.size() - 2), L"\r\n");
+}
+
+// A value the ANSI code page cannot spell makes a new file UTF-16 with a byte-order mark, which the
+// profile functions then keep; without one the file stays the 8-bit file it always was, where a
+// Windows-1252 letter is its one byte.
+TEST(IniFile, ANewFileIsUnicodeOnlyWhenAValueNeedsIt) {
+    const struct { const char* what; std::wstring dataName; bool unicode; } cases[] = {
+        {"ASCII", L"Data", false},
+        {"Windows-1252", L"D\u00e4ten", false},
+        {"outside the ANSI code page", kPolishData, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        IniSetup setup(L"de-DE", L"C:\\x\\VQSetup.exe", c.dataName);
+        MakeIniFile(setup.form, L"HF20220909");
+        EXPECT_EQ(setup.Read(L"FOLDERS", L"DATA"), setup.data);
+        EXPECT_EQ(setup.Read(L"SETTINGS", L"LANGUAGE"), L"de-DE");
+        EXPECT_EQ(setup.Read(L"SETTINGS", L"VERSION"), L"HF20220909");
+        const std::string bytes = ReadFileBytes(setup.Ini());
+        const std::optional<std::wstring> text = Utf16Text(bytes);
+        ASSERT_EQ(text.has_value(), c.unicode);
+        if (c.unicode) {
+            EXPECT_EQ(text->rfind(L"[FOLDERS]\r\nDATA=" + setup.data + L"\r\n", 0), 0u);
+            EXPECT_NE(text->find(L"\r\n[SETTINGS]\r\n"), std::wstring::npos);
+        } else {
+            EXPECT_EQ(bytes.rfind("[FOLDERS]\r\nDATA=" + cp1252::FromWide(setup.data) + "\r\n", 0), 0u);
+        }
+        EXPECT_EQ(FilesIn(setup.program + L"Bin"), std::vector<std::wstring>{kIniFileName});
+    }
+}
+
+// An earlier installation's file is converted, with every section and key it holds, when a full
+// setup writes such a value into it; a hotfix writes only the version and never converts.
+TEST(IniFile, AnExistingFileIsConvertedWithAllItHoldsOnlyForAValueThatNeedsIt) {
+    const struct { const char* what; bool hotfix; std::string existing; } cases[] = {
+        {"hotfix", true, std::string(kExisting) + "[LOOK]\r\nTHEME=dunkelgr\xFCn\r\n"},
+        {"full setup", false, std::string(kExisting) + "[LOOK]\r\nTHEME=dunkelgr\xFCn\r\n"},
+        {"full setup over UTF-8", false, "\xEF\xBB\xBF" + std::string(kExisting) + "[LOOK]\r\nTHEME=dunkelgr\xC3\xBCn\r\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        IniSetup setup(L"de-DE", c.hotfix ? L"C:\\x\\VQSetup_HF.exe" : L"C:\\x\\VQSetup.exe", kPolishData);
+        ASSERT_EQ(setup.form.IsHotfix, c.hotfix);
+        WriteFileBytes(setup.Ini(), c.existing);
+        MakeIniFile(setup.form, L"HF20220909");
+
+        const std::string bytes = ReadFileBytes(setup.Ini());
+        EXPECT_EQ(Utf16Text(bytes).has_value(), !c.hotfix);
+        if (c.hotfix) {
+            EXPECT_NE(bytes.find("THEME=dunkelgr\xFCn\r\n"), std::string::npos);
+        }
+        EXPECT_EQ(setup.Read(L"FOLDERS", L"DATA"), c.hotfix ? L"D:\\Old\\" : setup.data);
+        EXPECT_EQ(setup.Read(L"FOLDERS", L"CUSTOM"), L"kept");
+        EXPECT_EQ(setup.Read(L"SETTINGS", L"LANGUAGE"), c.hotfix ? L"fr-FR" : L"de-DE");
+        EXPECT_EQ(setup.Read(L"USER", L"THEME"), L"dark");
+        EXPECT_EQ(setup.Read(L"LOOK", L"THEME"), L"dunkelgr\u00fcn");
+        EXPECT_EQ(setup.Read(L"SETTINGS", L"VERSION"), L"HF20220909");
+        // Converted beside the file and moved into place: nothing else is left in the folder.
+        EXPECT_EQ(FilesIn(setup.program + L"Bin"), std::vector<std::wstring>{kIniFileName});
+    }
 }

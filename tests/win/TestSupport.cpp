@@ -50,6 +50,39 @@ void WriteFileBytes(const std::wstring& path, const std::string& bytes) {
     if (file) ::WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
 }
 
+std::vector<std::wstring> FilesIn(const std::wstring& folder) {
+    std::vector<std::wstring> names;
+    WIN32_FIND_DATAW found{};
+    HANDLE search = ::FindFirstFileW((Utillity::AddBackslash(folder) + L"*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return names;
+    do {
+        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.push_back(found.cFileName);
+    } while (::FindNextFileW(search, &found));
+    ::FindClose(search);
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+namespace {
+std::wstring Variable(const wchar_t* name) {
+    wchar_t value[32768] = {};
+    const DWORD n = ::GetEnvironmentVariableW(name, value, 32768);
+    return n > 0 && n < 32768 ? value : L"";
+}
+void Restore(const wchar_t* name, const std::wstring& value) {
+    ::SetEnvironmentVariableW(name, value.empty() ? nullptr : value.c_str());
+}
+}  // namespace
+
+TempFolderOverride::TempFolderOverride(const std::wstring& folder) : tmp_(Variable(L"TMP")), temp_(Variable(L"TEMP")) {
+    ::SetEnvironmentVariableW(L"TMP", folder.c_str());
+    ::SetEnvironmentVariableW(L"TEMP", folder.c_str());
+}
+TempFolderOverride::~TempFolderOverride() {
+    Restore(L"TMP", tmp_);
+    Restore(L"TEMP", temp_);
+}
+
 std::vector<std::string> LogLines() {
     const std::string bytes = ReadFileBytes(Utillity::GetTempFolder() + LogFileName);
     std::vector<std::string> lines;

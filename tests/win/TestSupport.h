@@ -25,6 +25,21 @@ private:
 std::string ReadFileBytes(const std::wstring& path);
 void WriteFileBytes(const std::wstring& path, const std::string& bytes);
 void DeleteTree(const std::wstring& path);
+// The names of the files (not folders) directly in folder.
+std::vector<std::wstring> FilesIn(const std::wstring& folder);
+
+// Points this process's temp folder at folder until the object goes. GetTempPathW reads TMP
+// before TEMP, so both are set; the earlier values come back at the end.
+class TempFolderOverride {
+public:
+    explicit TempFolderOverride(const std::wstring& folder);
+    ~TempFolderOverride();
+    TempFolderOverride(const TempFolderOverride&) = delete;
+    TempFolderOverride& operator=(const TempFolderOverride&) = delete;
+
+private:
+    std::wstring tmp_, temp_;
+};
 
 // The setup log as lines (CR LF split), and its lines written after a given count.
 std::vector<std::string> LogLines();

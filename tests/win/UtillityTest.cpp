@@ -10,6 +10,7 @@
 #include "TestSupport.h"
 #include "services/Handles.h"
 #include "services/UtillityUnit.h"
+#include "services/VQError.h"
 #include "texts/ErrorUnit.h"
 #include "texts/LanguageUnit.h"
 
@@ -56,18 +57,58 @@ TEST(MakeFolderPath, CreatesEveryMissingFolderAndStopsAtTheFirstFailure) {
     EXPECT_FALSE(Utillity::MakeFolderPath(L"\\\\nosuchserver\\noshare\\dir"));
 }
 
-TEST(MakeTempFileName, SkipsNamesThatAreTaken) {
+// The name is taken by creating the file, so neither a second call nor a second setup running at
+// the same time gets it too.
+TEST(MakeTempFileName, CreatesTheFileItNamesAndSkipsNamesThatAreTaken) {
     const std::wstring temp = Utillity::GetTempFolder();
     ASSERT_FALSE(temp.empty());
     EXPECT_EQ(temp.back(), L'\\');
-    const std::wstring taken = temp + L"temp1000.Tmp";
-    WriteFileBytes(taken, "");
-    EXPECT_EQ(Utillity::MakeTempFileNameFrom(1000), temp + L"temp1001.Tmp");
-    ::DeleteFileW(taken.c_str());
-    EXPECT_EQ(Utillity::MakeTempFileNameFrom(1000), temp + L"temp1000.Tmp");
-    EXPECT_EQ(Utillity::MakeTempFileNameFrom(-5), temp + L"temp-5.Tmp");
-    // Nothing is reserved: the same name twice.
-    EXPECT_EQ(Utillity::MakeTempFileName().substr(0, temp.size() + 4), temp + L"temp");
+    const auto name = [&](const wchar_t* number) { return temp + L"temp" + number + L".Tmp"; };
+    for (const wchar_t* number : {L"1000", L"1001", L"1002", L"-5"}) ::DeleteFileW(name(number).c_str());
+    WriteFileBytes(name(L"1000"), "another setup's");
+
+    EXPECT_EQ(Utillity::MakeTempFileNameFrom(1000), name(L"1001"));
+    EXPECT_EQ(Utillity::MakeTempFileNameFrom(1000), name(L"1002"));
+    EXPECT_EQ(Utillity::MakeTempFileNameFrom(-5), name(L"-5"));
+    for (const wchar_t* number : {L"1001", L"1002", L"-5"}) {
+        EXPECT_TRUE(Utillity::FileExists(name(number))) << number;
+        EXPECT_EQ(Utillity::GetFileSize(name(number)), 0) << number;
+    }
+    EXPECT_EQ(ReadFileBytes(name(L"1000")), "another setup's");
+    const std::wstring any = Utillity::MakeTempFileName();
+    EXPECT_EQ(any.substr(0, temp.size() + 4), temp + L"temp");
+    EXPECT_TRUE(Utillity::FileExists(any));
+    for (const std::wstring& path : {name(L"1000"), name(L"1001"), name(L"1002"), name(L"-5"), any})
+        ::DeleteFileW(path.c_str());
+}
+
+TEST(MakeTempFileName, ATempFolderThatCannotHoldFilesRaisesTheError) {
+    TempFolderOverride missing(L"C:\\no\\such\\temp\\folder\\");
+    try {
+        Utillity::MakeTempFileNameFrom(1);
+        ADD_FAILURE() << "no error";
+    } catch (const EVQError& e) {
+        EXPECT_EQ(e.Message(), L"cannot create temp file.");
+    }
+}
+
+// Whether a text crosses into an 8-bit API unchanged, decided without the conversion flags that
+// UTF-8 code pages refuse.
+TEST(ToCodePage, SpellsATextExactlyOrNotAtAll) {
+    const struct { const wchar_t* text; UINT codePage; std::optional<std::string> bytes; } cases[] = {
+        {L"", 1252, std::string()},
+        {L"C:\\M\u00fcller\\Daten", 1252, std::string("C:\\M\xFCller\\Daten")},
+        // Best fit would make "Lodz" of it, another folder.
+        {L"C:\\\u0141\u00f3d\u017a", 1252, std::nullopt},
+        {L"C:\\\u0141\u00f3d\u017a", 1250, std::string("C:\\\xA3\xF3" "d\x9F")},
+        {L"C:\\\u0141\u00f3d\u017a", CP_UTF8, std::string("C:\\\xC5\x81\xC3\xB3" "d\xC5\xBA")},
+        {L"C:\\\u65e5\u672c", CP_UTF8, std::string("C:\\\xE6\x97\xA5\xE6\x9C\xAC")},
+        {L"C:\\\u65e5\u672c", 1252, std::nullopt},
+        // Not even UTF-8 spells half a surrogate pair.
+        {L"C:\\\xD800x", CP_UTF8, std::nullopt},
+        {L"?", 1252, std::string("?")},
+    };
+    for (const auto& c : cases) EXPECT_EQ(ToCodePage(c.text, c.codePage), c.bytes) << c.codePage << " case " << (&c - cases);
 }
 
 TEST(AppendLogLine, AppendsTimeStampedLinesInCallOrder) {

@@ -2,6 +2,7 @@
 
 #include <winioctl.h>
 
+#include <cstdlib>
 #include <cstring>
 
 namespace testsupport {
@@ -74,6 +75,72 @@ std::wstring UnixToWindows(const std::wstring& path) {
     for (auto& c : windows)
         if (c == L'/') c = L'\\';
     return windows;
+}
+
+int RunUnixScript(const std::wstring& script, std::string& output, DWORD timeoutMs) {
+    output.clear();
+    const std::wstring prefix = WinePrefix();
+    if (prefix.empty()) {
+        output = "WINEPREFIX is not set: not running under Wine";
+        return -1;
+    }
+    static int counter = 0;
+    const std::wstring folder = prefix + L"/vq_unix_" + std::to_wstring(::GetCurrentProcessId()) + L"_" +
+                                std::to_wstring(++counter);
+    const std::wstring windowsFolder = UnixToWindows(folder) + L"\\";
+    ::CreateDirectoryW(windowsFolder.c_str(), nullptr);
+    const auto file = [&](const wchar_t* name) { return windowsFolder + name; };
+    const auto remove = [&] {
+        for (const wchar_t* name : {L"run.sh", L"output", L"status", L"status.new"}) ::DeleteFileW(file(name).c_str());
+        ::RemoveDirectoryW(windowsFolder.c_str());
+    };
+    // The status is written last and renamed into place, so that a status file is always whole.
+    const std::string unixFolder = "'" + Utf8(folder) + "/";
+    const std::string runner = "{\n" + Utf8(script) + "\n} >" + unixFolder + "output' 2>&1\necho $? >" + unixFolder +
+                               "status.new'\nmv " + unixFolder + "status.new' " + unixFolder + "status'\n";
+    HANDLE handle = ::CreateFileW(file(L"run.sh").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    DWORD written = 0;
+    const bool saved = handle != INVALID_HANDLE_VALUE &&
+                       ::WriteFile(handle, runner.data(), static_cast<DWORD>(runner.size()), &written, nullptr) &&
+                       written == runner.size();
+    if (handle != INVALID_HANDLE_VALUE) ::CloseHandle(handle);
+    // Wine starts a program that is no Windows executable as a Unix process of its own, without a
+    // handle to wait on: the status file tells when it has ended.
+    std::wstring command = L"/bin/sh \"" + folder + L"/run.sh\"";
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION info{};
+    if (!saved || !::CreateProcessW(L"Z:\\bin\\sh", command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                                    &startup, &info)) {
+        output = "cannot start /bin/sh: error " + std::to_string(::GetLastError());
+        remove();
+        return -1;
+    }
+    if (info.hThread) ::CloseHandle(info.hThread);
+    if (info.hProcess) ::CloseHandle(info.hProcess);
+    const DWORD start = ::GetTickCount();
+    while (::GetFileAttributesW(file(L"status").c_str()) == INVALID_FILE_ATTRIBUTES) {
+        if (::GetTickCount() - start > timeoutMs) {
+            output = "the script did not end within " + std::to_string(timeoutMs) + " ms";
+            remove();
+            return -1;
+        }
+        ::Sleep(20);
+    }
+    const auto read = [&](const wchar_t* name) {
+        std::string bytes;
+        HANDLE in = ::CreateFileW(file(name).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+        if (in == INVALID_HANDLE_VALUE) return bytes;
+        char buffer[4096];
+        DWORD got = 0;
+        while (::ReadFile(in, buffer, sizeof buffer, &got, nullptr) && got > 0) bytes.append(buffer, got);
+        ::CloseHandle(in);
+        return bytes;
+    };
+    output = read(L"output");
+    const int status = std::atoi(read(L"status").c_str());
+    remove();
+    return status;
 }
 
 WineDrive::WineDrive(wchar_t letter, UINT type, const std::wstring& unixFolder) : letter_(letter) {

@@ -1,6 +1,7 @@
 #pragma once
 // Drives of the Wine prefix a test runs in, defined and removed while it runs, so that the setup
-// meets removable, network and CD-ROM drives the way it sees real ones.
+// meets removable, network and CD-ROM drives the way it sees real ones; and the Unix side behind
+// them, where a test can run a shell script (to mount a small file system, for one).
 #include <windows.h>
 
 #include <string>
@@ -29,6 +30,11 @@ private:
 // Asks Wine's mount manager to define letter as a drive of the given type on a Unix folder (which
 // need not exist: a card reader without a card); DRIVE_NO_ROOT_DIR with no folder removes it.
 bool DefineWineDrive(wchar_t letter, UINT type, const std::wstring& unixFolder);
+
+// Runs a shell script on the Unix side, as the user running Wine, and waits up to timeoutMs for
+// it. Answers its exit status with its output (stdout and stderr), or -1 with a reason when it
+// could not be started or did not end in time.
+int RunUnixScript(const std::wstring& script, std::string& output, DWORD timeoutMs = 30000);
 
 // The Unix path of the prefix (WINEPREFIX), empty when not running under Wine.
 std::wstring WinePrefix();
