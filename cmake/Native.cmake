@@ -8,6 +8,7 @@ set(VQ_SANITIZER_FLAGS -fsanitize=address,undefined -fno-omit-frame-pointer -fno
 
 add_library(vq_portable STATIC
     src/texts/LanguageUnit.cpp
+    src/texts/Languages.cpp
     src/texts/Cp1252.cpp
 )
 target_include_directories(vq_portable PUBLIC src)

@@ -1,5 +1,5 @@
 # Shortcuts, the application's INI file and the registry: what the install run leaves behind.
-target_sources(vqsetup_core PRIVATE src/wizard/SettingsUnit.cpp)
+target_sources(vqsetup_core PRIVATE src/engine/SettingsUnit.cpp)
 
 # Their tests; the round trip runs a complete installation of the small payload, embedded as this
 # test program's FILESTREAM.

@@ -17,6 +17,7 @@ configure_file(src/resources/VQSetup.manifest.in ${VQ_GENERATED_DIR}/VQSetup.man
 # Everything of the setup but its entry point, so that the tests drive the same code in-process.
 add_library(vqsetup_core STATIC
     src/texts/LanguageUnit.cpp
+    src/texts/Languages.cpp
     src/texts/Cp1252.cpp
     src/texts/ErrorUnit.cpp
     src/services/UtillityUnit.cpp
@@ -28,6 +29,7 @@ add_library(vqsetup_core STATIC
     src/wizard/NavigationUnit.cpp
     src/wizard/FolderPages.cpp
     src/wizard/OptionsPage.cpp
+    src/engine/Folders.cpp
     src/engine/InstallUnit.cpp
     src/engine/UpdateCheckUnit.cpp
     src/engine/PlacementUnit.cpp
@@ -73,7 +75,7 @@ vq_win_test(startup_test tests/win/StartupTest.cpp)
 vq_win_test(hardening_test tests/win/HardeningTest.cpp)
 vq_win_test(language_test tests/win/LanguageTest.cpp)
 vq_win_test(navigation_test tests/win/NavigationTest.cpp)
-vq_win_test(options_folder_test tests/win/OptionsFolderTest.cpp)
+vq_win_test(options_folder_test tests/win/OptionsFolderTest.cpp tests/win/FoldersTest.cpp)
 foreach(t utillity_test startup_test hardening_test language_test navigation_test options_folder_test)
     target_link_libraries(${t} PRIVATE vq_testmain)
 endforeach()

@@ -10,7 +10,6 @@
 #include "services/UtillityUnit.h"
 #include "services/VQError.h"
 #include "texts/ErrorUnit.h"
-#include "texts/LanguageUnit.h"
 
 namespace {
 // Fixed facts of this build that the application shows to its users. The address is a bare host
@@ -19,9 +18,9 @@ constexpr wchar_t kProductHost[] = L"www.vessa-software.example";
 constexpr wchar_t kSupportEmail[] = L"support@vessa-software.example";
 
 // Only the English version lets the user choose; every other language writes dates the German way.
-std::wstring IniDateFormat(const InstallHost& host) {
-    if (CurrentLanguage != L"en-US") return L"DD.MM.YY";
-    return host.DateFormatText() == L"DD/MM/YY" ? L"DD/MM/YY" : L"MM/DD/YY";
+std::wstring IniDateFormat(const SetupChoices& choices) {
+    if (choices.Language != L"en-US") return L"DD.MM.YY";
+    return choices.DateFormat == L"DD/MM/YY" ? L"DD/MM/YY" : L"MM/DD/YY";
 }
 
 struct IniValue {
@@ -101,23 +100,30 @@ void MakeUnicodeFile(const std::wstring& ini) {
 }
 }  // namespace
 
-void MakeIniFile(InstallHost& host, const std::wstring& versionName) {
+void MakeIniFile(const SetupChoices& choices, const ShellFolders& shell, const std::wstring& versionName) {
     Guarded([&] {
-        const std::wstring dateFormat = IniDateFormat(host);
-        const std::wstring ini = host.GetProgramFolder(true) + kIniFileName;
+        const std::wstring dateFormat = IniDateFormat(choices);
+        const std::wstring ini = GetProgramFolder(choices, true) + kIniFileName;
         // A hotfix keeps what the user's installation says. The link folders are written whether
         // or not links were made there: they say where links belong, not that they exist. In a
         // new file this order puts FOLDERS before SETTINGS.
         std::vector<IniValue> values;
-        if (!host.Hotfix())
-            values = {{L"FOLDERS", L"DATA", host.GetDataFolder()},
-                      {L"FOLDERS", L"STARTMENU", host.GetStartMenuFolder()},
-                      {L"FOLDERS", L"DESKTOP", host.GetCommonDesktopFolder()},
+        if (!choices.IsHotfix) {
+            values = {{L"FOLDERS", L"DATA", GetDataFolder(choices)},
+                      {L"FOLDERS", L"STARTMENU", shell.StartMenu},
+                      {L"FOLDERS", L"DESKTOP", shell.CommonDesktop},
                       {L"SETTINGS", L"URL", kProductHost},
-                      {L"SETTINGS", L"LANGUAGE", CurrentLanguage},
+                      {L"SETTINGS", L"LANGUAGE", choices.Language},
                       {L"SETTINGS", L"SHOW_TRANSLATIONCODE", L"0"},
                       {L"SETTINGS", L"SUPPORT_EMAIL", kSupportEmail},
                       {L"SETTINGS", L"DATEFORMAT", dateFormat}};
+            // A folder the shell could not name stays empty in the file rather than becoming a
+            // relative path the application would look for below its own folder; the user hears of it.
+            for (const IniValue& v : values)
+                if (v.Section == std::wstring(L"FOLDERS") && v.Value.empty())
+                    ReportError(EVQError(L"The shell names no folder for [FOLDERS] " + std::wstring(v.Key) + L" of " + ini),
+                                L"");
+        }
         // The version is what the next setup compares against, so it is written in every run.
         values.push_back({L"SETTINGS", L"VERSION", versionName});
         // Only then does the file change its encoding: an 8-bit file is what everything that reads

@@ -16,46 +16,36 @@
 #include "texts/LanguageUnit.h"
 
 namespace {
-// Every run's reader and resource stream live until the program ends: the reader keeps the
-// decompression library it loaded, and nothing of a run is released while the setup runs.
-struct RunObjects {
-    std::vector<std::unique_ptr<TMemoryStream>> Streams;
-    std::vector<std::unique_ptr<TPackFiles>> Readers;
-};
-RunObjects& KeptAlive() {
-    static RunObjects objects;
-    return objects;
-}
-
 constexpr const wchar_t* kObsoleteFiles[] = {L"OpenNETCF.Desktop.Communication.Dll", L"VQ.Configuration.Dll",
                                              L"VQ.Utility.Dll", L"VessasQuorin.exe.manifest"};
 
 std::int32_t RoundHalfEven(double value) { return static_cast<std::int32_t>(std::nearbyint(value)); }
 }  // namespace
 
-int ShowSetupError(const std::wstring& message, bool fatal) {
+int ShowSetupError(InstallView& view, const std::wstring& language, const std::wstring& message, bool fatal) {
+    const auto text = [&](TextId id) { return Text(id, language); };
     if (fatal) {
-        Utillity::ShowDialog(Text(txErrorDuringSetup), message, DialogKind::Information, ButtonSet({dbOK}), {Text(txOK)}, {mrOk});
+        view.Ask(text(txErrorDuringSetup), message, DialogKind::Information, ButtonSet({dbOK}), {text(txOK)}, {mrOk});
         return mrCancel;
     }
     // OK and Cancel as the button kinds, relabelled Repeat and Cancel: so Enter repeats and Escape
     // cancels, as their captions say, where a Cancel/Retry pair would put Escape on Repeat.
-    const int answer = Utillity::ShowDialog(Text(txErrorDuringSetup), message, DialogKind::Confirmation,
-                                            ButtonSet({dbOK, dbCancel}), {Text(txRepeat), Text(txCancel)}, {mrRetry, mrCancel});
+    const int answer = view.Ask(text(txErrorDuringSetup), message, DialogKind::Confirmation,
+                                ButtonSet({dbOK, dbCancel}), {text(txRepeat), text(txCancel)}, {mrRetry, mrCancel});
     return answer == mrRetry ? mrRetry : mrCancel;
 }
 
-void ShowProgress(InstallHost& host, const std::wstring&, const std::wstring& message, std::int32_t done,
+void ShowProgress(InstallView& view, const std::wstring& language, const std::wstring& message, std::int32_t done,
                   std::int32_t total) {
     const std::int32_t percent = total > 0 ? RoundHalfEven(100.0 * done / total) : 0;
-    if (percent != host.ProgressPosition()) {
-        host.WriteLog(L"Progress: " + message + L" " + std::to_wstring(percent));
-        host.SetProgressPosition(percent);
+    if (percent != view.ProgressPosition()) {
+        WriteLog(L"Progress: " + message + L" " + std::to_wstring(percent));
+        view.SetProgressPosition(percent);
     }
-    host.SetLabelProgress(Text(txUnpacking) + L" " + std::to_wstring(RoundHalfEven(done / 1024.0)) + L"/" +
+    view.SetLabelProgress(Text(txUnpacking, language) + L" " + std::to_wstring(RoundHalfEven(done / 1024.0)) + L"/" +
                           std::to_wstring(RoundHalfEven(total / 1024.0)) + L"KB");
     // The user can only have asked while the window was serviced, which happens right above.
-    if (host.CancelRequested()) throw TRunCancelled{};
+    if (view.CancelRequested()) throw TRunCancelled{};
 }
 
 void DeleteObsoleteFile(const std::wstring& path) {
@@ -83,101 +73,91 @@ std::int64_t FileSizeOf(const std::wstring& path) {
     return size;
 }
 
-int RunInstallation(InstallHost& host) {
+int RunInstallation(const SetupChoices& choices, InstallView& view, const ShellFolders& shell) {
     int answer = mrAbort;
+    const auto text = [&](TextId id) { return Text(id, choices.Language); };
     Guarded([&] {
-        // 1
-        host.EnableInputs(false);
-        // 2
+        view.EnableInputs(false);
         const std::wstring dashes(61, L'-');
-        host.WriteLog(dashes);
-        host.WriteLog(L"Vessa's Quorin Setup Log");
-        host.WriteLog(dashes);
-        host.WriteLog(L"Check IsRunning");
-        const std::wstring bin = host.GetProgramFolder(true);
-        const std::wstring data = host.GetDataFolder();
+        WriteLog(dashes);
+        WriteLog(L"Vessa's Quorin Setup Log");
+        WriteLog(dashes);
+        WriteLog(L"Check IsRunning");
+        const std::wstring bin = GetProgramFolder(choices, true);
+        const std::wstring data = GetDataFolder(choices);
+        // Each refusal answers and ends here; the inputs are unlocked after it.
         [&] {
-            // 3
-            if (host.IsRunning()) {
-                answer = ShowSetupError(Text(txCloseApplication), false);
+            if (view.IsRunning()) {
+                answer = ShowSetupError(view, choices.Language, text(txCloseApplication), false);
                 return;
             }
-            // 4
-            if (!CheckActualize(host)) return;
-            // 5
-            host.WriteLog(L"Archive: " + host.SetupFile());
-            host.WriteLog(L"FileSize: " + std::to_wstring(FileSizeOf(host.SetupFile())));
-            host.WriteLog(L"ProgramFolder=" + bin);
-            host.WriteLog(L"DataFolder=" + data);
-            host.WriteLog(L"Create PackFiles");
-            auto& kept = KeptAlive();
-            kept.Readers.push_back(std::make_unique<TPackFiles>(
-                [&host](const std::wstring& group, const std::wstring& message, std::int32_t done, std::int32_t total) {
-                    ShowProgress(host, group, message, done, total);
-                }));
-            TPackFiles& reader = *kept.Readers.back();
-            // 6
-            if (host.LanguageIndex() < 0) {
-                answer = ShowSetupError(Text(txSelectLanguage), false);
+            if (!CheckActualize(choices, view)) return;
+            WriteLog(L"Archive: " + choices.SetupFileName);
+            WriteLog(L"FileSize: " + std::to_wstring(FileSizeOf(choices.SetupFileName)));
+            WriteLog(L"ProgramFolder=" + bin);
+            WriteLog(L"DataFolder=" + data);
+            WriteLog(L"Create PackFiles");
+            TPackFiles reader([&](const std::wstring&, const std::wstring& message, std::int32_t done, std::int32_t total) {
+                ShowProgress(view, choices.Language, message, done, total);
+            });
+            if (!choices.LanguageChosen) {
+                answer = ShowSetupError(view, choices.Language, text(txSelectLanguage), false);
                 return;
             }
-            host.WriteLog(L"LanguageCombobox.ItemIndex=" + std::to_wstring(host.LanguageIndex()));
-            // 7, 8
+            WriteLog(L"LanguageCombobox.ItemIndex=" +
+                     std::to_wstring(LanguagePosition(choices.FileLanguage, choices.Language)));
             if (!Utillity::MakeFolderPath(bin)) {
-                answer = ShowSetupError(Text(txDirectoryNotCreated) + L"\r\n" + bin, false);
+                answer = ShowSetupError(view, choices.Language, text(txDirectoryNotCreated) + L"\r\n" + bin, false);
                 return;
             }
-            host.WriteLog(L"ProgramFolder OK " + bin);
+            WriteLog(L"ProgramFolder OK " + bin);
             if (!Utillity::MakeFolderPath(data)) {
-                answer = ShowSetupError(Text(txDirectoryNotCreated) + L"\r\n" + data, false);
+                answer = ShowSetupError(view, choices.Language, text(txDirectoryNotCreated) + L"\r\n" + data, false);
                 return;
             }
-            host.WriteLog(L"DataFolder OK");
-            // 9
-            host.ShowLabelProgress(true);
-            kept.Streams.push_back(std::make_unique<TMemoryStream>(OpenResourceStream(nullptr, L"FILESTREAM")));
+            WriteLog(L"DataFolder OK");
+            view.ShowLabelProgress(true);
+            TMemoryStream stream = OpenResourceStream(nullptr, L"FILESTREAM");
             std::wstring versionName;
-            if (!reader.Load(*kept.Streams.back(), versionName)) {
-                answer = ShowSetupError(Text(txArchiveIncomplete), true);
+            if (!reader.Load(stream, versionName)) {
+                answer = ShowSetupError(view, choices.Language, text(txArchiveIncomplete), true);
             } else {
-                // 10
-                host.WriteLog(L"Check VersionName");
+                WriteLog(L"Check VersionName");
                 std::wstring installed;
-                if (GetInstalledVersion(host, installed) && IsNewerVersion(installed, versionName)) {
-                    host.WriteLog(L"Newer Version installed " + installed + L" " + versionName);
-                    answer = ShowSetupError(Text(txNewerVersionInstalled) + L" (" + installed + L")", true);
+                if (GetInstalledVersion(choices, installed) && IsNewerVersion(installed, versionName)) {
+                    WriteLog(L"Newer Version installed " + installed + L" " + versionName);
+                    answer = ShowSetupError(view, choices.Language, text(txNewerVersionInstalled) + L" (" + installed + L")",
+                                            true);
                 } else {
-                    // 11
-                    host.WriteLog(L"ExtractFiles");
+                    WriteLog(L"ExtractFiles");
                     try {
-                        ExtractFiles(host, reader);
+                        ExtractFiles(choices, view, reader);
                     } catch (const TRunCancelled&) {
                         // The entry being written has removed its partial file; nothing further
                         // is placed, and no link, INI file or registry value is written.
-                        host.WriteLog(L"Cancelled by the user");
+                        WriteLog(L"Cancelled by the user");
                         answer = mrCancel;
-                        host.ShowLabelProgress(false);
+                        view.ShowLabelProgress(false);
                         return;
                     }
-                    host.WriteLog(L"CreateLinks");
-                    CreateLinks(host);
-                    host.WriteLog(L"MakeIniFile");
-                    MakeIniFile(host, versionName);
-                    host.WriteLog(L"WriteRegistry");
-                    WriteRegistry(host);
+                    WriteLog(L"CreateLinks");
+                    CreateLinks(choices, shell);
+                    WriteLog(L"MakeIniFile");
+                    MakeIniFile(choices, shell, versionName);
+                    WriteLog(L"WriteRegistry");
+                    WriteRegistry(choices);
+                    // Left behind by older versions of the application.
                     for (const wchar_t* name : kObsoleteFiles) {
-                        host.WriteLog(L"RemoveFile: " + bin + name);
+                        WriteLog(L"RemoveFile: " + bin + name);
                         DeleteObsoleteFile(bin + name);
                     }
-                    host.WriteLog(L"Finish");
+                    WriteLog(L"Finish");
                     answer = mrOk;
                 }
             }
-            // 12
-            host.ShowLabelProgress(false);
+            view.ShowLabelProgress(false);
         }();
-        // 13
-        host.EnableInputs(true);
+        view.EnableInputs(true);
     });
     return answer;
 }

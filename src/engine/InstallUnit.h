@@ -1,24 +1,31 @@
 #pragma once
-// The install run. Its answer is a dialog result: 1 OK, 2 Cancel, 3 Abort, 4 Retry.
+// The install run and its steps. A run reads the user's choices, resolves the folders by the rules
+// of engine/Folders.h, and talks to its window only through an InstallView. Its answer is a dialog
+// result: mrOk (1) installed, mrCancel (2) cancelled or fatal, mrAbort (3) stopped, mrRetry (4).
 #include <cstdint>
 #include <string>
 
-#include "engine/InstallHost.h"
+#include "engine/Folders.h"
+#include "engine/InstallView.h"
+#include "engine/SetupChoices.h"
 
 class TPackFiles;
 
-int RunInstallation(InstallHost& host);
+// The run: preconditions, the archive, placement, links, INI file, registry, obsolete files. The
+// shell's folders are those of the user running the setup unless a caller names others.
+int RunInstallation(const SetupChoices& choices, InstallView& view,
+                    const ShellFolders& shell = ShellFolders::OfThisUser());
 
 // Raised by the progress report of a run the user cancelled, and caught by the run itself.
 // Deliberately no std::exception: no guard on the way may take it for an error and report it.
 struct TRunCancelled {};
 
-// The run's own message: fatal (information icon, OK, always 2) or not (question icon,
-// Repeat answering 4 and Cancel answering 2).
-int ShowSetupError(const std::wstring& message, bool fatal);
+// The run's own message, in the run's language: fatal (information icon, OK, always 2) or not
+// (question icon, Repeat answering 4 and Cancel answering 2).
+int ShowSetupError(InstallView& view, const std::wstring& language, const std::wstring& message, bool fatal);
 
 // The reader's progress handler: the bar and its log line move only when the percentage changes.
-void ShowProgress(InstallHost& host, const std::wstring& group, const std::wstring& message, std::int32_t done,
+void ShowProgress(InstallView& view, const std::wstring& language, const std::wstring& message, std::int32_t done,
                   std::int32_t total);
 
 void DeleteObsoleteFile(const std::wstring& path);
@@ -26,29 +33,23 @@ void DeleteObsoleteFile(const std::wstring& path);
 std::int64_t FileSizeOf(const std::wstring& path);
 
 // --- version checks
-bool CheckActualize(InstallHost& host);
-bool GetInstalledVersion(InstallHost& host, std::wstring& version);
+bool CheckActualize(const SetupChoices& choices, InstallView& view);
+bool GetInstalledVersion(const SetupChoices& choices, std::wstring& version);
 // True when the installed version name is newer than the archive's: ordinal comparison of the
 // Windows-1252 bytes, done only when both names are known.
 bool IsNewerVersion(const std::wstring& installed, const std::wstring& archive);
 
 // --- file placement
-void ExtractFiles(InstallHost& host, TPackFiles& reader);
-// The folder of a root word; EVQError for a word the setup does not know.
-std::wstring GetTargetFolder(InstallHost& host, const std::wstring& root);
+void ExtractFiles(const SetupChoices& choices, InstallView& view, TPackFiles& reader);
+// The folder of a root word; EVQError for a word the setup does not know or a sub-path that
+// would leave the data folder.
+std::wstring GetTargetFolder(const SetupChoices& choices, const std::wstring& root);
 // Whether an entry of this language group belongs to an installation in language.
 bool IsEntrySelected(const std::wstring& group, const std::wstring& language);
 
-// What the folder page shows in place of the public folder: text 74 and a backslash; empty when
-// the current language has no text for it.
-std::wstring PublicFolderToken();
-// The data folder as typed on the folder page, with the public-folder token (text 74 + "\", in any
-// case) turned back into the public folder, with a trailing backslash.
-std::wstring GetDataRootFolder(const std::wstring& folderText, const std::wstring& publicFolder);
-
 // --- the application's files, links and registry (each reports its own errors)
-void CreateLinks(InstallHost& host);
-void MakeIniFile(InstallHost& host, const std::wstring& versionName);
-void WriteRegistry(InstallHost& host);
+void CreateLinks(const SetupChoices& choices, const ShellFolders& shell);
+void MakeIniFile(const SetupChoices& choices, const ShellFolders& shell, const std::wstring& versionName);
+void WriteRegistry(const SetupChoices& choices);
 
 constexpr wchar_t kIniFileName[] = L"VessasQuorin.Ini";

@@ -8,45 +8,31 @@
 namespace {
 constexpr wchar_t kLinkName[] = L"Vessas Quorin.lnk";
 constexpr wchar_t kStarterFile[] = L"VessasQuorinStart.Exe";
-
-// A shell folder the system could not tell us comes back empty; the link name alone would then
-// be taken relative to the current folder, where this setup must neither delete nor create.
-bool IsAbsolute(const std::wstring& folder) { return Utillity::IsAbsolutePath(folder); }
-
-// The product folder directly in a drive's root (X:\VessasQuorin\...), where the removable layout
-// puts it, including its trailing backslash; empty for any other Bin folder. The name must be the
-// whole folder name: X:\VessasQuorinOld\ is no product folder and gets no link in the root.
-std::wstring ProductFolderInRoot(const std::wstring& bin) {
-    const std::wstring name = kProductFolder;
-    if (bin.find(name) != 3) return L"";
-    const size_t end = 3 + name.size();
-    if (bin.size() <= end || bin[end] != L'\\') return L"";
-    return bin.substr(0, end + 1);
-}
 }  // namespace
 
-void CreateLinks(InstallHost& host) {
+void CreateLinks(const SetupChoices& choices, const ShellFolders& shell) {
     // One guard for the whole step: once the shell has failed, the steps after it are skipped
     // rather than each reporting the same failure again. Single results are deliberately ignored:
-    // a link that cannot be saved is no reason to stop the installation.
+    // a link that cannot be saved is no reason to stop the installation. A shell folder the
+    // system could not name is empty; the link name alone would then be taken relative to the
+    // current folder, where this setup must neither delete nor create.
     Guarded([&] {
-        const std::wstring bin = host.GetProgramFolder(true);
+        const std::wstring bin = GetProgramFolder(choices, true);
         const std::wstring program = bin + kProgramFile;
 
         // An earlier setup put the desktop link on the user's own desktop; it lives on the
         // all-users desktop now, so the old one goes in any case.
-        const std::wstring userDesktop = host.GetDesktopFolder();
-        if (IsAbsolute(userDesktop) && Utillity::FileExists(userDesktop + kLinkName))
-            Utillity::RemoveFile(userDesktop + kLinkName);
-        const std::wstring commonDesktop = host.GetCommonDesktopFolder();
-        if (IsAbsolute(commonDesktop)) {
-            if (Utillity::FileExists(commonDesktop + kLinkName)) Utillity::RemoveFile(commonDesktop + kLinkName);
-            if (host.DesktopLink()) Utillity::CreateShortcut(program, bin, commonDesktop + kLinkName);
+        if (Utillity::IsAbsolutePath(shell.Desktop) && Utillity::FileExists(shell.Desktop + kLinkName))
+            Utillity::RemoveFile(shell.Desktop + kLinkName);
+        if (Utillity::IsAbsolutePath(shell.CommonDesktop)) {
+            const std::wstring link = shell.CommonDesktop + kLinkName;
+            if (Utillity::FileExists(link)) Utillity::RemoveFile(link);
+            if (choices.MakeDesktopLink) Utillity::CreateShortcut(program, bin, link);
         }
 
-        const std::wstring startMenu = host.GetStartMenuFolder();
-        if (host.StartMenuEntry()) {
-            if (IsAbsolute(startMenu)) {
+        const std::wstring& startMenu = shell.StartMenu;
+        if (choices.MakeStartMenuEntry) {
+            if (Utillity::IsAbsolutePath(startMenu)) {
                 if (!Utillity::DirExists(startMenu)) Utillity::MakeFolderPath(startMenu);
                 if (Utillity::FileExists(startMenu + kLinkName)) Utillity::RemoveFile(startMenu + kLinkName);
                 if (Utillity::DirExists(startMenu)) Utillity::CreateShortcut(program, bin, startMenu + kLinkName);
@@ -55,7 +41,7 @@ void CreateLinks(InstallHost& host) {
             // user of the drive finds next to the application's folders, and it runs the starter.
             const std::wstring root = ProductFolderInRoot(bin);
             if (!root.empty()) Utillity::CreateShortcut(bin + kStarterFile, bin, root + kLinkName);
-        } else if (IsAbsolute(startMenu) && Utillity::DirExists(startMenu)) {
+        } else if (Utillity::IsAbsolutePath(startMenu) && Utillity::DirExists(startMenu)) {
             // The whole folder, with whatever the user put into it: the option says no start-menu entry.
             Utillity::RemoveFolder(startMenu);
         }

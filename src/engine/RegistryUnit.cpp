@@ -12,7 +12,6 @@
 #include "services/UtillityUnit.h"
 #include "services/VQError.h"
 #include "texts/ErrorUnit.h"
-#include "texts/LanguageUnit.h"
 
 namespace {
 constexpr wchar_t kUninstallKey[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\VessasQuorin";
@@ -88,61 +87,61 @@ std::uint64_t FolderBytes(const std::wstring& folder, bool recursive) {
 // The program list's size column, in KB. The run leaves the application in the Bin folder and the
 // uninstaller beside it; the data folder is left out because it soon holds the user's own files,
 // which an uninstall leaves where they are.
-DWORD EstimatedSizeKB(InstallHost& host) {
-    const std::wstring bin = host.GetProgramFolder(true);
-    const std::wstring uninstall = host.GetUninstallFolder();
+DWORD EstimatedSizeKB(const SetupChoices& choices) {
+    const std::wstring bin = GetProgramFolder(choices, true);
+    const std::wstring uninstall = GetUninstallFolder(choices);
     std::uint64_t bytes = FolderBytes(bin, true);
     if (UpperCase(uninstall) != UpperCase(bin)) bytes += FolderBytes(uninstall, false);
     const std::uint64_t kb = (bytes + 1023) / 1024;
     return kb > MAXDWORD ? MAXDWORD : static_cast<DWORD>(kb);
 }
 
-void WriteUninstallEntry(InstallHost& host) {
+void WriteUninstallEntry(const SetupChoices& choices) {
     const std::wstring path = L"HKEY_LOCAL_MACHINE\\" + std::wstring(kUninstallKey);
     RegKey key = CreateKeyForWriting(HKEY_LOCAL_MACHINE, kUninstallKey);
     // Without administrator rights the entry cannot be made; the installation is still usable.
     if (!key) return;
-    const std::wstring bin = host.GetProgramFolder(true);
+    const std::wstring bin = GetProgramFolder(choices, true);
     WriteString(key, path, L"UserDir", kUserDir);
     WriteString(key, path, L"DisplayName", kDisplayName);
     WriteString(key, path, L"DisplayIcon", bin + L"VQ_Icon.Ico");
     WriteString(key, path, L"DisplayVersion", kDisplayVersion);
     // Quoted: unquoted, Windows would try "C:\Program.exe" first for a folder with blanks.
-    WriteString(key, path, L"UninstallString", L"\"" + host.GetUninstallFolder() + L"VQUninstall.Exe\"");
+    WriteString(key, path, L"UninstallString", L"\"" + GetUninstallFolder(choices) + L"VQUninstall.Exe\"");
     WriteInteger(key, path, L"NoModify", 1);
     WriteInteger(key, path, L"NoRepair", 1);
     // What the program list and deployment tools read besides.
-    WriteString(key, path, L"InstallLocation", host.GetProgramFolder(false));
+    WriteString(key, path, L"InstallLocation", GetProgramFolder(choices, false));
     WriteString(key, path, L"Publisher", kPublisher);
-    WriteInteger(key, path, L"EstimatedSize", EstimatedSizeKB(host));
+    WriteInteger(key, path, L"EstimatedSize", EstimatedSizeKB(choices));
 }
 
-void WriteSettings(InstallHost& host, const SYSTEMTIME& now) {
+void WriteSettings(const SetupChoices& choices, const SYSTEMTIME& now) {
     // A hotfix keeps the choices of the installation it refreshes, for the next setup as well.
-    if (host.Hotfix()) return;
+    if (choices.IsHotfix) return;
     const std::wstring path = L"HKEY_CURRENT_USER\\" + std::wstring(kSettingsKey);
     RegKey key = CreateKeyForWriting(HKEY_CURRENT_USER, kSettingsKey);
     if (!key) return;
     // The folder names are crossed: the program folder is stored as "DataFolder" and the other way
     // round. Every earlier setup wrote them so, and the reader undoes the same crossing.
-    WriteString(key, path, kValueOfProgramFolder, host.ProgramFolderField());
-    WriteString(key, path, kValueOfDataFolder, host.DataFolderField());
-    WriteString(key, path, kValueOfRemoveableProgramFolder, host.RemoveableProgramFolderField());
-    WriteString(key, path, kValueOfRemoveableDataFolder, host.RemoveableDataFolderField());
-    WriteString(key, path, kValueLanguage, CurrentLanguage);
-    WriteString(key, path, kValueStartMenuEntry, YesNo(host.StartMenuEntry()));
-    WriteString(key, path, kValueDesktopLink, YesNo(host.DesktopLink()));
-    WriteString(key, path, kValueCheckUpdates, YesNo(host.UpdateCheck()));
-    WriteString(key, path, kValueUseRemoveable, YesNo(host.Removeable()));
-    WriteString(key, path, kValueDateFormat, host.DateFormatText());
+    WriteString(key, path, kValueOfProgramFolder, choices.ProgramFolder);
+    WriteString(key, path, kValueOfDataFolder, choices.DataFolder);
+    WriteString(key, path, kValueOfRemoveableProgramFolder, choices.RemoveableProgramFolder);
+    WriteString(key, path, kValueOfRemoveableDataFolder, choices.RemoveableDataFolder);
+    WriteString(key, path, kValueLanguage, choices.Language);
+    WriteString(key, path, kValueStartMenuEntry, YesNo(choices.MakeStartMenuEntry));
+    WriteString(key, path, kValueDesktopLink, YesNo(choices.MakeDesktopLink));
+    WriteString(key, path, kValueCheckUpdates, YesNo(choices.CheckUpdates));
+    WriteString(key, path, kValueUseRemoveable, YesNo(choices.UseRemoveable));
+    WriteString(key, path, kValueDateFormat, choices.DateFormat);
     WriteString(key, path, L"InstallTime", InstallTime(now));
 }
 
 // One row of the file-type table, as the current user's registration: it needs no administrator
 // rights. A key that cannot be opened is passed over; a value that cannot be written ends the row.
-void RegisterFileType(InstallHost& host, const std::wstring& typeName, const std::wstring& extension,
+void RegisterFileType(const SetupChoices& choices, const std::wstring& typeName, const std::wstring& extension,
                       const std::wstring& iconFile) {
-    const std::wstring bin = host.GetProgramFolder(true);
+    const std::wstring bin = GetProgramFolder(choices, true);
     const struct { std::wstring Key, Value; } rows[] = {
         {kClassesKey + extension, typeName},
         {kClassesKey + typeName, kFileTypeDescription},
@@ -158,16 +157,16 @@ void RegisterFileType(InstallHost& host, const std::wstring& typeName, const std
 }
 }  // namespace
 
-void WriteRegistry(InstallHost& host) {
+void WriteRegistry(const SetupChoices& choices) {
     // One moment for the whole step, taken before any key is touched.
     SYSTEMTIME now{};
     ::GetLocalTime(&now);
     // Each section reports its own failure and the next one runs regardless.
-    Guarded(L"HKEY_LOCAL_MACHINE Uninst", [&] { WriteUninstallEntry(host); });
-    Guarded(L"HKEY_CURRENT_USER Setup", [&] { WriteSettings(host, now); });
-    Guarded(L"HKEY_CURRENT_USER FileType", [&] { RegisterFileType(host, L"VessasQuorin", L".qvbak", L"VQ_Icon.Ico"); });
+    Guarded(L"HKEY_LOCAL_MACHINE Uninst", [&] { WriteUninstallEntry(choices); });
+    Guarded(L"HKEY_CURRENT_USER Setup", [&] { WriteSettings(choices, now); });
+    Guarded(L"HKEY_CURRENT_USER FileType", [&] { RegisterFileType(choices, L"VessasQuorin", L".qvbak", L"VQ_Icon.Ico"); });
     Guarded(L"HKEY_CURRENT_USER FileType",
-            [&] { RegisterFileType(host, L"VessasQuorinGS", L".qvcalc", L"VQ_Icon_Calc.Ico"); });
+            [&] { RegisterFileType(choices, L"VessasQuorinGS", L".qvcalc", L"VQ_Icon_Calc.Ico"); });
     // Explorer caches icons and open commands per extension until told.
     ::SHChangeNotify(SHCNE_ASSOCCHANGED, SHCNF_IDLIST, nullptr, nullptr);
 }

@@ -9,35 +9,36 @@
 #include "texts/ErrorUnit.h"
 #include "texts/LanguageUnit.h"
 
-bool CheckActualize(InstallHost& host) {
-    host.WriteLog(L"Check CheckActualize");
-    if (!host.Hotfix()) return true;
+bool CheckActualize(const SetupChoices& choices, InstallView& view) {
+    WriteLog(L"Check CheckActualize");
+    if (!choices.IsHotfix) return true;
     auto fail = [&](const std::wstring& path) {
-        host.WriteLog(L"Check CheckActualize Error " + path);
-        Utillity::ShowDialog(L"Error", path + L"\r\n" + Language::LocalizedText(txInstallationNotFound), DialogKind::Error,
-                             ButtonSet({dbOK}), {L"OK"}, {mrOk});
+        WriteLog(L"Check CheckActualize Error " + path);
+        // The platform's standard error box: its caption and button are not translated.
+        view.Ask(L"Error", path + L"\r\n" + Text(txInstallationNotFound, choices.Language), DialogKind::Error,
+                 ButtonSet({dbOK}), {L"OK"}, {mrOk});
         return false;
     };
-    const std::wstring bin = host.GetProgramFolder(true);
-    host.WriteLog(L"Check CheckActualize ProgramFolder: " + bin);
+    const std::wstring bin = GetProgramFolder(choices, true);
+    WriteLog(L"Check CheckActualize ProgramFolder: " + bin);
     if (!Utillity::DirExists(bin)) return fail(bin);
-    host.WriteLog(L"Check CheckActualize ProgramFolder: " + bin + L" exists");
+    WriteLog(L"Check CheckActualize ProgramFolder: " + bin + L" exists");
     const std::wstring program = bin + kProgramFile;
-    host.WriteLog(L"Check CheckActualize ProgName: " + program);
+    WriteLog(L"Check CheckActualize ProgName: " + program);
     if (!Utillity::FileExists(program)) return fail(program);
-    host.WriteLog(L"Check CheckActualize ProgName: " + program + L" exists");
-    const std::wstring data = host.GetDataFolder();
-    host.WriteLog(L"Check CheckActualize DataFolder: " + data);
+    WriteLog(L"Check CheckActualize ProgName: " + program + L" exists");
+    const std::wstring data = GetDataFolder(choices);
+    WriteLog(L"Check CheckActualize DataFolder: " + data);
     if (!Utillity::DirExists(data)) return fail(data);
-    host.WriteLog(L"Check CheckActualize DataFolder: " + data + L" exists");
+    WriteLog(L"Check CheckActualize DataFolder: " + data + L" exists");
     return true;
 }
 
-bool GetInstalledVersion(InstallHost& host, std::wstring& version) {
+bool GetInstalledVersion(const SetupChoices& choices, std::wstring& version) {
     version.clear();
     bool found = false;
     Guarded([&] {
-        const std::wstring ini = host.GetProgramFolder(true) + kIniFileName;
+        const std::wstring ini = GetProgramFolder(choices, true) + kIniFileName;
         if (!Utillity::FileExists(ini)) return;
         wchar_t buffer[1024] = {};
         ::GetPrivateProfileStringW(L"SETTINGS", L"VERSION", L"", buffer, 1024, ini.c_str());

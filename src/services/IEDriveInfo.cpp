@@ -214,8 +214,3 @@ bool TDriveInfo::ReadDriveInfo(wchar_t letter, DriveInfoRequest requests) {
     }
     return true;
 }
-
-TDriveInfo& DriveInfo() {
-    static TDriveInfo instance;
-    return instance;
-}

@@ -80,6 +80,3 @@ private:
     TDriveSystem system_;
     std::array<TDriveInfoRec, 26> records_;
 };
-
-// The setup's one instance, created on first use and kept until the program ends.
-TDriveInfo& DriveInfo();

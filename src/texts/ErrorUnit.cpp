@@ -5,6 +5,8 @@
 
 std::wstring LogFileName;
 
+void WriteLog(const std::wstring& text) { Utillity::AppendLogLine(LogFileName, text); }
+
 void ReportError(const EVQError& error, const std::wstring& context) {
     try {
         const std::wstring message = error.Message() + L"\r\n" + context;

@@ -6,8 +6,12 @@
 
 #include "services/VQError.h"
 
-// Name of the setup log inside the user's temp folder; set at start, before the form exists.
+// Name of the setup log inside the user's temp folder; set at start, before the form exists. One
+// per process by nature: every part of the program (and every run of it) writes the same log.
 extern std::wstring LogFileName;
+
+// Appends one time-stamped line to the setup log; a line that cannot be written is lost silently.
+void WriteLog(const std::wstring& text);
 
 void ReportError(const EVQError& error, const std::wstring& context);
 

@@ -98,3 +98,5 @@ public:
 
 // The text of a number in the language in force, as the wizard's captions ask for it.
 inline std::wstring Text(TextId number) { return Language::LocalizedText(number); }
+// The text of a number in a given language, as the install run and the uninstaller ask for it.
+inline std::wstring Text(TextId number, const std::wstring& language) { return Language::LocalizedText(number, language); }

@@ -7,23 +7,11 @@
 #include "services/UtillityUnit.h"
 #include "texts/ErrorUnit.h"
 #include "texts/LanguageUnit.h"
+#include "texts/Languages.h"
 #include "wizard/Controls.h"
 #include "wizard/VQSetupUnit.h"
 
 namespace {
-struct LanguageEntry {
-    const wchar_t* DisplayName;
-    const wchar_t* Code;
-};
-// Positions 0 to 5 of the full list; the command line's language selects by these positions.
-constexpr LanguageEntry kLanguages[6] = {
-    {L"Deutsch (Deutschland)", L"de-DE"}, {L"Deutsch (\u00d6sterreich)", L"de-AT"}, {L"Deutsch (Schweiz)", L"de-CH"},
-    {L"English", L"en-US"},               {L"Fran\u00e7ais", L"fr-FR"},             {L"Espa\u00f1ol", L"es-ES"},
-};
-
-
-bool IsGerman(const std::wstring& code) { return code == L"de-DE" || code == L"de-AT" || code == L"de-CH"; }
-
 // Streams the RTF bytes of a resource into a rich edit, replacing its content.
 struct StreamCursor {
     const char* Data;
@@ -40,29 +28,6 @@ DWORD CALLBACK StreamOut(DWORD_PTR cookie, LPBYTE buffer, LONG wanted, LONG* giv
 }
 }  // namespace
 
-std::wstring LanguageOfSystem(LANGID language) {
-    switch (language) {
-        case 0x0403: return L"es-ES";  // Catalan
-        case 0x080C: case 0x0C0C: case 0x040C: case 0x140C: case 0x180C: case 0x100C: return L"fr-FR";
-        case 0x0C07: return L"de-AT";
-        case 0x0407: case 0x1407: case 0x1007: return L"de-DE";
-        case 0x0807: return L"de-CH";
-        case 0x2C0A: case 0x400A: case 0x340A: case 0x240A: case 0x140A: case 0x1C0A: case 0x300A:
-        case 0x440A: case 0x100A: case 0x480A: case 0x080A: case 0x4C0A: case 0x180A: case 0x3C0A:
-        case 0x280A: case 0x500A: case 0x0C0A: case 0x040A: case 0x380A: case 0x200A:
-            return L"es-ES";
-        default: return L"en-US";
-    }
-}
-
-std::wstring CanonicalLanguageCode(const std::wstring& code) {
-    // Codes compare without regard to case, as Windows writes them in either form.
-    const std::wstring upper = UpperCase(code);
-    for (const LanguageEntry& entry : kLanguages)
-        if (upper == UpperCase(entry.Code)) return entry.Code;
-    return L"";
-}
-
 std::wstring ReplaceChar(const std::wstring& text, wchar_t from, wchar_t to) {
     std::wstring result = text;
     for (auto& c : result)
@@ -73,51 +38,37 @@ std::wstring ReplaceChar(const std::wstring& text, wchar_t from, wchar_t to) {
 void TVQSetupForm::FillLanguageList() {
     ctl::ComboClear(LanguageComboBox);
     LanguageCodes_.clear();
-    auto add = [&](int position) {
-        LanguageCodes_.push_back(std::make_unique<TString>(kLanguages[position].Code));
-        ctl::ComboAdd(LanguageComboBox, kLanguages[position].DisplayName,
-                      reinterpret_cast<LPARAM>(LanguageCodes_.back().get()));
-    };
-    if (FileLanguage == flNone || FileLanguage == flGerman) {
-        for (int i = 0; i < 3; ++i) add(i);
-        ctl::SetVisible(LanguageComboBox, true);
-    } else {
+    if (Choices.FileLanguage != flNone && Choices.FileLanguage != flGerman) {
         // The language is fixed by the file name: the date format takes the list's place.
         ctl::SetVisible(LanguageComboBox, false);
         ctl::SetVisible(LanguageLabel, false);
         const RECT label = ctl::Bounds(LanguageLabel), list = ctl::Bounds(LanguageComboBox);
         ctl::Move(DateFormatLabel, label.left, label.top);
         ctl::Move(DateFormatComboBox, list.left, list.top);
+    } else {
+        ctl::SetVisible(LanguageComboBox, true);
     }
-    if (FileLanguage == flNone || FileLanguage == flEnglish) add(3);
-    if (FileLanguage == flNone || FileLanguage == flFrench) add(4);
-    if (FileLanguage == flNone || FileLanguage == flSpanish) add(5);
+    for (const LanguageEntry& entry : LanguageList(Choices.FileLanguage)) {
+        LanguageCodes_.push_back(std::make_unique<TString>(entry.Code));
+        ctl::ComboAdd(LanguageComboBox, entry.DisplayName, reinterpret_cast<LPARAM>(LanguageCodes_.back().get()));
+    }
 }
 
 std::wstring TVQSetupForm::GetDefaultLanguage() {
     std::wstring result;
     Guarded([&] {
-        switch (FileLanguage) {
-            case flGerman: result = L"de-DE"; return;
-            case flEnglish: result = L"en-US"; return;
-            case flFrench: result = L"fr-FR"; return;
-            case flSpanish: result = L"es-ES"; return;
-            case flNone: break;
-        }
-        result = LanguageOfSystem(Utillity::GetSystemLanguage());
+        // A language fixed by the file name wins over the system's.
+        result = Choices.FileLanguage == flNone ? LanguageOfSystem(Utillity::GetSystemLanguage())
+                                                : LanguageForcedBy(Choices.FileLanguage, L"");
     });
     return result;
 }
 
 void TVQSetupForm::SelectLanguage(const std::wstring& requested, const std::wstring& dateFormat) {
     Guarded([&] {
-        std::wstring code = requested;
-        if (FileLanguage == flGerman && !IsGerman(code)) code = L"de-DE";
-        if (FileLanguage == flEnglish) code = L"en-US";
-        if (FileLanguage == flFrench) code = L"fr-FR";
-        if (FileLanguage == flSpanish) code = L"es-ES";
+        const std::wstring code = LanguageForcedBy(Choices.FileLanguage, requested);
         LanguageEventsEnabled = false;
-        const int position = LanguagePosition(code);
+        const int position = LanguagePosition(Choices.FileLanguage, code);
         if (position >= 0) ctl::ComboSelect(LanguageComboBox, position);
         if (code == L"en-US") {
             for (int i = 0; i < ctl::ComboCount(DateFormatComboBox); ++i)
@@ -126,14 +77,6 @@ void TVQSetupForm::SelectLanguage(const std::wstring& requested, const std::wstr
         ApplyLanguage(code);
         LanguageEventsEnabled = true;
     });
-}
-
-int TVQSetupForm::LanguagePosition(const std::wstring& code) const {
-    for (int i = 0; i < ctl::ComboCount(LanguageComboBox); ++i) {
-        const auto* entry = reinterpret_cast<const TString*>(ctl::ComboData(LanguageComboBox, i));
-        if (entry && entry->Value == code) return i;
-    }
-    return -1;
 }
 
 void TVQSetupForm::LanguageComboBoxChange() {
@@ -147,7 +90,9 @@ void TVQSetupForm::LanguageComboBoxChange() {
 
 void TVQSetupForm::ApplyLanguage(const std::wstring& code) {
     Guarded([&] {
+        // The captions follow the text unit's language; the choices carry it to the install run.
         CurrentLanguage = code;
+        Choices.Language = code;
         ctl::SetVisible(DateFormatLabel, code == L"en-US");
         ctl::SetVisible(DateFormatComboBox, code == L"en-US");
 
@@ -165,7 +110,7 @@ void TVQSetupForm::ApplyLanguage(const std::wstring& code) {
             {ProgressLabel, txInstalling}, {ProgressInfoLabel, txPleaseWait},
             {ProgressFile1Label, txFilesUnpacked}, {FinishLabel, txFinishTitle},
             {FinishInfo1Label, txFinishInfo}, {FinishInfo3Label, txFinishHint},
-            {InstallButton, IsHotfix ? txInstall : txAgreeAndInstall},
+            {InstallButton, Choices.IsHotfix ? txInstall : txAgreeAndInstall},
         };
         for (const auto& c : captions) ctl::SetText(c.Control, Text(c.Number));
         ctl::SetText(ProgressFile2Label, L"");

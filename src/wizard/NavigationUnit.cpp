@@ -3,7 +3,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include "engine/InstallUnit.h"
+#include "engine/Folders.h"
 #include "services/UtillityUnit.h"
 #include "texts/ErrorUnit.h"
 #include "texts/LanguageUnit.h"
@@ -17,11 +17,10 @@ void ShowInformation(const std::wstring& message) {
 }  // namespace
 
 void TVQSetupForm::ShowPage() {
-    // 1: exactly the page of PageIndex shows
+    // The page control has no tabs: exactly the page of PageIndex shows.
     for (int page = 0; page < pgCount; ++page) ctl::SetVisible(TabSheet(page), page == PageIndex);
-    // 2
     for (HWND w : {NextButton, BackButton, CancelButton}) ctl::SetVisible(w, true);
-    // 3: the welcome screen lies over the form on page 0
+    // The welcome screen lies over the whole form on page 0.
     if (PageIndex == pgLanguage) {
         const RECT image = ctl::Bounds(SetupImage);
         const int height = image.bottom - image.top, width = image.right - image.left;
@@ -35,7 +34,6 @@ void TVQSetupForm::ShowPage() {
         ctl::SetVisible(LanguagePanel, false);
         ctl::SetVisible(BackButton, true);
     }
-    // 4
     if (PageIndex == pgConfirm) {
         ctl::SetText(NextButton, Text(txInstall));
     } else if (PageIndex == pgProgress) {
@@ -48,39 +46,36 @@ void TVQSetupForm::ShowPage() {
     } else {
         ctl::SetText(NextButton, Text(txNext));
     }
-    // 5
+    // The options page shows the stored choices again: what was not confirmed with Next is dropped.
     const struct { OptionItem Item; bool Checked; } checks[] = {
-        {oiStartMenuEntry, MakeStartMenuEntry}, {oiDesktopLink, MakeDesktopLink},
-        {oiCheckUpdates, CheckUpdates}, {oiUseRemoveable, UseRemoveable}};
+        {oiStartMenuEntry, Choices.MakeStartMenuEntry}, {oiDesktopLink, Choices.MakeDesktopLink},
+        {oiCheckUpdates, Choices.CheckUpdates}, {oiUseRemoveable, Choices.UseRemoveable}};
     for (const auto& c : checks) ListView_SetCheckState(OptionsListView, c.Item, c.Checked ? TRUE : FALSE);
-    // 6
-    ctl::SetVisible(ResetFoldersButton, PageIndex == pgFolder && !UseRemoveable);
-    // 7 and 8: the edits' change handlers store the texts back into the folder fields
-    ctl::SetText(ProgramFolderEdit, GetProgramFolder(false));
-    ctl::SetText(DataFolderEdit, ReplaceTextIgnoreCase(GetDataFolder(), PublicFolder, PublicFolderToken()));
-    // 9
+    ctl::SetVisible(ResetFoldersButton, PageIndex == pgFolder && !Choices.UseRemoveable);
+    // The edits' change handlers store the texts back, so the choices always hold what they show.
+    ctl::SetText(ProgramFolderEdit, GetProgramFolder(Choices, false));
+    ctl::SetText(DataFolderEdit, DataFolderShown(Choices));
     ctl::SetText(SumaryRichEdit, BuildSummary());
-    // 10
-    if (IsSilent)
+    if (Choices.IsSilent)
         for (HWND w : {NextButton, BackButton, CancelButton}) ctl::SetVisible(w, false);
 }
 
 std::wstring TVQSetupForm::BuildSummary() const {
     const std::wstring indent = L"    ", eol = L"\r\n";
     std::wstring setupType = L"Hotfix";
-    if (!IsHotfix) {
+    if (!Choices.IsHotfix) {
         const int index = ctl::ComboIndex(OptionsComboBox);
         setupType = index >= 0 ? ctl::ComboItemText(OptionsComboBox, index) : L"";
     }
-    std::wstring summary = Text(txProgramFolder) + L":" + eol + indent + GetProgramFolder(false) + eol +
-                           Text(txDataFolder) + L":" + eol + indent + GetDataFolder() + eol +
+    std::wstring summary = Text(txProgramFolder) + L":" + eol + indent + GetProgramFolder(Choices, false) + eol +
+                           Text(txDataFolder) + L":" + eol + indent + GetDataFolder(Choices) + eol +
                            Text(txSetupType) + L":" + eol + indent + setupType + eol +
                            Text(txSelectedComponents) + L":" + eol + indent + Text(txProgramFiles) + eol;
-    if (!IsHotfix) {
-        if (MakeStartMenuEntry) summary += indent + Text(txStartMenuEntry) + eol;
-        if (MakeDesktopLink) summary += indent + Text(txDesktopLink) + eol;
-        if (CheckUpdates) summary += indent + Text(txUpdateNotification) + eol;
-        if (UseRemoveable) summary += indent + Text(txRemovableInstallation) + eol;
+    if (!Choices.IsHotfix) {
+        if (Choices.MakeStartMenuEntry) summary += indent + Text(txStartMenuEntry) + eol;
+        if (Choices.MakeDesktopLink) summary += indent + Text(txDesktopLink) + eol;
+        if (Choices.CheckUpdates) summary += indent + Text(txUpdateNotification) + eol;
+        if (Choices.UseRemoveable) summary += indent + Text(txRemovableInstallation) + eol;
     }
     return summary;
 }
@@ -89,17 +84,17 @@ void TVQSetupForm::NextButtonClick() {
     switch (PageIndex) {
         case pgLanguage:
             if (ctl::ComboIndex(LanguageComboBox) < 0) return ShowInformation(Text(txSelectLanguage));
-            PageIndex = IsHotfix ? pgFolder : pgLicence;
+            PageIndex = Choices.IsHotfix ? pgFolder : pgLicence;
             break;
         case pgLicence:
             PageIndex = pgOptions;
             break;
         case pgOptions:
-            MakeStartMenuEntry = ListView_GetCheckState(OptionsListView, oiStartMenuEntry) != 0;
-            MakeDesktopLink = ListView_GetCheckState(OptionsListView, oiDesktopLink) != 0;
-            CheckUpdates = ListView_GetCheckState(OptionsListView, oiCheckUpdates) != 0;
-            UseRemoveable = ListView_GetCheckState(OptionsListView, oiUseRemoveable) != 0;
-            PageIndex = UseRemoveable ? pgRemoveable : pgFolder;
+            Choices.MakeStartMenuEntry = ListView_GetCheckState(OptionsListView, oiStartMenuEntry) != 0;
+            Choices.MakeDesktopLink = ListView_GetCheckState(OptionsListView, oiDesktopLink) != 0;
+            Choices.CheckUpdates = ListView_GetCheckState(OptionsListView, oiCheckUpdates) != 0;
+            Choices.UseRemoveable = ListView_GetCheckState(OptionsListView, oiUseRemoveable) != 0;
+            PageIndex = Choices.UseRemoveable ? pgRemoveable : pgFolder;
             break;
         case pgRemoveable:
             if (ctl::ComboIndex(DriveComboBox) < 0) return ShowInformation(Text(txSelectDisk));
@@ -108,11 +103,12 @@ void TVQSetupForm::NextButtonClick() {
         case pgFolder: {
             // Program Files is not writable for the application; its data must live elsewhere.
             const std::wstring programFiles = Utillity::GetProgramFilesFolder();
-            if (UpperCase(Trim(GetDataFolder())).find(UpperCase(Trim(programFiles))) != std::wstring::npos)
+            if (IsInProgramFiles(GetDataFolder(Choices), programFiles))
                 return ShowInformation(Text(txDataInProgramFiles) + L"\r\n\"" + programFiles + L"\"");
             // A folder without drive or server would be made below the current folder.
-            for (const std::wstring& folder : {GetProgramFolder(false), GetDataFolder()})
-                if (!Utillity::IsAbsolutePath(folder)) return ShowInformation(Text(txFolderNotFullPath) + L"\r\n\"" + folder + L"\"");
+            for (const std::wstring& folder : {GetProgramFolder(Choices, false), GetDataFolder(Choices)})
+                if (!Utillity::IsAbsolutePath(folder))
+                    return ShowInformation(Text(txFolderNotFullPath) + L"\r\n\"" + folder + L"\"");
             PageIndex = pgConfirm;
             break;
         }
@@ -149,7 +145,7 @@ void TVQSetupForm::NextButtonClick() {
 }
 
 void TVQSetupForm::BackButtonClick() {
-    PageIndex -= (PageIndex == pgFolder && !UseRemoveable) ? 2 : 1;
+    PageIndex -= (PageIndex == pgFolder && !Choices.UseRemoveable) ? 2 : 1;
     if (PageIndex < 0) PageIndex = 0;
     ShowPage();
 }
@@ -159,20 +155,23 @@ void TVQSetupForm::CancelButtonClick() { Close(); }
 bool TVQSetupForm::FormCloseQuery() { return CanCloseSetup(); }
 
 bool TVQSetupForm::CanCloseSetup() {
-    if (IsSilent || PageIndex == pgFinish) return true;
+    if (Choices.IsSilent || PageIndex == pgFinish) return true;
     return Utillity::ShowDialog(Text(txExitSetup), Text(txExitQuestion), DialogKind::Confirmation, ButtonSet({dbYes, dbNo}),
                                 {Text(txYes), Text(txNo)}, {mrYes, mrNo}) == mrYes;
 }
 
-// ---- Folder edits: the form's folder fields always hold what the edits show.
+// ---- Folder edits: the choices always hold what the edits show.
 
 void TVQSetupForm::ProgramFolderEditChange() {
-    Guarded([&] { (UseRemoveable ? RemoveableProgramFolder : ProgramFolder) = ctl::GetText(ProgramFolderEdit); });
+    Guarded([&] {
+        (Choices.UseRemoveable ? Choices.RemoveableProgramFolder : Choices.ProgramFolder) = ctl::GetText(ProgramFolderEdit);
+    });
 }
 
 void TVQSetupForm::DataFolderEditChange() {
     Guarded([&] {
-        // The edit shows the public folder as its token in both cases; the field holds the path.
-        (UseRemoveable ? RemoveableDataFolder : DataFolder) = GetDataRootFolder(ctl::GetText(DataFolderEdit), PublicFolder);
+        // The edit shows the public folder as its token in both cases; the choices hold the path.
+        (Choices.UseRemoveable ? Choices.RemoveableDataFolder : Choices.DataFolder) =
+            GetDataRootFolder(ctl::GetText(DataFolderEdit), Choices.PublicFolder, Choices.Language);
     });
 }

@@ -1,14 +1,15 @@
 // Start-up: what FormCreate reads and decides, the command line, the two facts taken from the
-// setup file's name, the running-instance query and the folder operations.
+// setup file's name, and the running-instance query.
 #include <windows.h>
 #include <commctrl.h>
 #include <shlobj.h>
-#include "VQVersion.h"
-#include "engine/ProductNames.h"
 
 #include <algorithm>
 #include <vector>
 
+#include "VQVersion.h"
+#include "engine/Folders.h"
+#include "engine/SettingsUnit.h"
 #include "services/UtillityUnit.h"
 #include "services/VQError.h"
 #include "texts/ErrorUnit.h"
@@ -25,21 +26,15 @@ namespace {
 constexpr UINT kRunningQuery = WM_APP + 1;  // 0x8001
 constexpr WPARAM kRunningQueryWord = 9876;
 constexpr LPARAM kRunningQueryLong = 1234;
-
-std::wstring FileNamePart(const std::wstring& path) {
-    const size_t slash = path.find_last_of(L"\\/:");
-    return slash == std::wstring::npos ? path : path.substr(slash + 1);
-}
 }  // namespace
 
 void TVQSetupForm::FormCreate() {
     Guarded([&] {
-        // 1
         WriteLog(L"CurrentUserName " + Utillity::GetCurrentUserName());
-        // 2
         LanguageParameter.clear();
-        UseRemoveable = false;
-        MakeStartMenuEntry = MakeDesktopLink = CheckUpdates = true;
+        Choices.UseRemoveable = false;
+        Choices.MakeStartMenuEntry = Choices.MakeDesktopLink = Choices.CheckUpdates = true;
+        // The list's own changes while it is filled must not reach its handler.
         OptionEventsEnabled = false;
         LanguageEventsEnabled = true;
         // The component items; their captions come with the language.
@@ -51,107 +46,111 @@ void TVQSetupForm::FormCreate() {
             item.pszText = const_cast<wchar_t*>(L"");
             ListView_InsertItem(OptionsListView, &item);
         }
-        // 4
-        DefaultProgramFolder = Utillity::GetProgramFilesFolder() + kProductFolder;
-        // 5: the parent of the all-users desktop, C:\Users\Public\Desktop -> C:\Users\Public\ .
-        std::wstring common = Utillity::AddBackslash(Utillity::GetSpecialFolder(Handle(), CSIDL_COMMON_DESKTOPDIRECTORY));
-        if (!common.empty() && common.back() == L'\\') common.pop_back();
-        const size_t lastSlash = common.rfind(L'\\');
-        PublicFolder = Utillity::AddBackslash(lastSlash == std::wstring::npos ? L"" : common.substr(0, lastSlash + 1));
+        DefaultProgramFolder = ::DefaultProgramFolder(Utillity::GetProgramFilesFolder());
+        Choices.PublicFolder = PublicFolderOf(Utillity::GetSpecialFolder(Handle(), CSIDL_COMMON_DESKTOPDIRECTORY));
         // Without it the default data folder would be a bare relative name.
-        if (!Utillity::IsAbsolutePath(PublicFolder))
+        if (!Utillity::IsAbsolutePath(Choices.PublicFolder))
             throw EVQError(L"Cannot find the all-users desktop folder (CSIDL_COMMON_DESKTOPDIRECTORY)");
-        // 6
         OptionEventsEnabled = true;
         ctl::SetVisible(LabelProgress, false);
-        // 7
+
+        // The command line: "Test" first, three parameters, or "silent" alone; anything else is ignored.
         const std::vector<std::wstring>& params = Args_.Params;
-        SetupFileName = Args_.ProgramPath;
+        Choices.SetupFileName = Args_.ProgramPath;
         if (!params.empty() && params[0] == L"Test") {
-            IsTestMode = true;
-            SetupFileName = VQ_TEST_SETUP_FILE;
+            Choices.IsTestMode = true;
+            Choices.SetupFileName = VQ_TEST_SETUP_FILE;
         } else if (params.size() == 3) {
             // Folders that are no full paths would land below the current folder: such a command
             // line is ignored as a whole. A language the setup does not speak is ignored alone.
             if (Utillity::IsAbsolutePath(params[1]) && Utillity::IsAbsolutePath(params[2])) {
                 LanguageParameter = CanonicalLanguageCode(params[0]);
-                ProgramFolder = params[1];
-                DataFolder = params[2];
+                Choices.ProgramFolder = params[1];
+                Choices.DataFolder = params[2];
             }
         } else if (params.size() == 1 && UpperCase(params[0]) == L"SILENT") {
             LanguageParameter = L"de-DE";
-            ProgramFolder = DefaultProgramFolder;
-            DataFolder = PublicFolder + kProductFolder;
-            IsSilent = true;
+            Choices.ProgramFolder = DefaultProgramFolder;
+            Choices.DataFolder = DefaultDataFolder(Choices.PublicFolder);
+            Choices.IsSilent = true;
         }
-        // 8
-        WriteLog(L"FileName " + SetupFileName);
-        // 9
-        FileLanguage = GetLanguage();
-        IsHotfix = GetIsHotfix();
-        // 10
+        WriteLog(L"FileName " + Choices.SetupFileName);
+        Choices.FileLanguage = GetLanguage();
+        Choices.IsHotfix = GetIsHotfix();
         ctl::ComboSelect(DateFormatComboBox, 0);
         ctl::SetVisible(DateFormatComboBox, false);
         PageIndex = pgLanguage;
-        // 11
+
         FillLanguageList();
-        // 12
         if (!LanguageParameter.empty()) {
             SelectLanguage(LanguageParameter, L"");
         } else {
             const std::wstring language = GetDefaultLanguage();
             SelectLanguage(language, L"");
             // German speakers pick their country variant themselves.
-            if (language == L"de-DE" || language == L"de-AT" || language == L"de-CH")
-                ctl::ComboSelect(LanguageComboBox, -1);
+            if (IsGermanLocale(language)) ctl::ComboSelect(LanguageComboBox, -1);
         }
-        // 13
-        if (ProgramFolder.empty() && DataFolder.empty()) {
+        // Folders from the command line win over those of the previous installation.
+        if (Choices.ProgramFolder.empty() && Choices.DataFolder.empty()) {
             ReadRegistry();
-            if (ProgramFolder.empty()) ProgramFolder = DefaultProgramFolder;
-            if (DataFolder.empty()) DataFolder = PublicFolder + kProductFolder;
+            if (Choices.ProgramFolder.empty()) Choices.ProgramFolder = DefaultProgramFolder;
+            if (Choices.DataFolder.empty()) Choices.DataFolder = DefaultDataFolder(Choices.PublicFolder);
         }
-        // 14
-        ctl::SetVisible(LicenceLabel, !IsHotfix);
-        ctl::SetVisible(TermsAndConditionsRichEdit, !IsHotfix);
-        ctl::SetVisible(LabelHotfix, IsHotfix);
+        // A hotfix has no licence to agree to: it refreshes an installation that was agreed to.
+        ctl::SetVisible(LicenceLabel, !Choices.IsHotfix);
+        ctl::SetVisible(TermsAndConditionsRichEdit, !Choices.IsHotfix);
+        ctl::SetVisible(LabelHotfix, Choices.IsHotfix);
         ctl::SetVisible(LabelUpdate, false);
-        // 15
         ctl::SetText(Handle(), L"VESSA'S QUORIN " VQ_VERSION_WIDE);
-        // 16
         FillDriveList();
-        // 17
         if (!LanguageParameter.empty()) {
-            // By its code within the list shown: a list fixed by the file name holds one entry, and
+            // The earlier installation's language does not override the command line's. By its
+            // code within the list shown: a list fixed by the file name holds one entry, and
             // Windows clears the selection for a position outside the list.
-            const int position = LanguagePosition(LanguageParameter);
+            const int position = LanguagePosition(Choices.FileLanguage, LanguageParameter);
             if (position >= 0) ctl::ComboSelect(LanguageComboBox, position);
-            if (IsSilent) {
+            if (Choices.IsSilent) {
                 TimerInstallEnabled = true;
                 ::SetTimer(Handle(), kTimerInstallId, 10, nullptr);
                 PageIndex = pgProgress;
             }
         }
-        // 18
         ShowPage();
     });
 }
 
+void TVQSetupForm::ReadRegistry() {
+    Choices.ProgramFolder.clear();
+    Choices.DataFolder.clear();
+    Choices.RemoveableProgramFolder.clear();
+    Choices.RemoveableDataFolder.clear();
+    StoredSettings stored;
+    try {
+        if (!ReadStoredSettings(stored)) return;
+    } catch (const EVQError&) {
+        // Earlier settings are a convenience: when they cannot be read the setup starts from its
+        // defaults, without bothering the user, and takes none of them.
+        return;
+    }
+    Choices.ProgramFolder = stored.ProgramFolder;
+    Choices.DataFolder = stored.DataFolder;
+    Choices.RemoveableProgramFolder = stored.RemoveableProgramFolder;
+    Choices.RemoveableDataFolder = stored.RemoveableDataFolder;
+    Choices.MakeStartMenuEntry = stored.MakeStartMenuEntry;
+    Choices.MakeDesktopLink = stored.MakeDesktopLink;
+    Choices.CheckUpdates = stored.CheckUpdates;
+    Choices.UseRemoveable = stored.UseRemoveable;
+    if (!stored.Language.empty()) SelectLanguage(stored.Language, stored.DateFormat);
+}
+
 FileLanguageMarker TVQSetupForm::GetLanguage() {
     WriteLog(L"GetLanguage");
-    const std::wstring name = UpperCase(FileNamePart(SetupFileName));
-    // Each later marker overrides an earlier one.
-    FileLanguageMarker result = flNone;
-    if (name.find(L"-DE.") != std::wstring::npos) result = flGerman;
-    if (name.find(L"-EN.") != std::wstring::npos) result = flEnglish;
-    if (name.find(L"-FR.") != std::wstring::npos) result = flFrench;
-    if (name.find(L"-ES.") != std::wstring::npos) result = flSpanish;
-    return result;
+    return FileLanguageOf(Choices.SetupFileName);
 }
 
 bool TVQSetupForm::GetIsHotfix() {
     WriteLog(L"GetIsHotfix");
-    return UpperCase(FileNamePart(SetupFileName)).find(L"HF") != std::wstring::npos;
+    return IsHotfixFileName(Choices.SetupFileName);
 }
 
 bool TVQSetupForm::IsRunning() {
@@ -189,44 +188,6 @@ bool TVQSetupForm::IsRunning() {
         if (it == order.begin()) break;
     }
     return running;
-}
-
-std::wstring ProgramFolderOf(const std::wstring& folder) {
-    const std::wstring base = Utillity::AddBackslash(folder);
-    // A folder chosen inside an earlier installation's Bin folder means that installation's folder.
-    // Only a folder named exactly "Bin" counts (C:\Bindings\ is no Bin folder), and the cut never
-    // leaves a drive's root: the uninstaller and the size of the installation would take it all.
-    if (base.size() <= 3) return base;
-    for (size_t at = base.find(L"\\Bin\\"); at != std::wstring::npos; at = base.find(L"\\Bin\\", at + 1)) {
-        const std::wstring parent = base.substr(0, at + 1);
-        if (!Utillity::IsRootFolder(parent)) return parent;
-    }
-    return base;
-}
-
-std::wstring TVQSetupForm::GetProgramFolder(bool withBin) const {
-    const std::wstring base = ProgramFolderOf(UseRemoveable ? RemoveableProgramFolder : ProgramFolder);
-    return withBin ? base + L"Bin\\" : base;
-}
-
-std::wstring TVQSetupForm::GetDataFolder() const {
-    return Utillity::AddBackslash(UseRemoveable ? RemoveableDataFolder : DataFolder);
-}
-
-std::wstring TVQSetupForm::GetUninstallFolder() const {
-    return Utillity::AddBackslash(UseRemoveable ? RemoveableProgramFolder : ProgramFolder);
-}
-
-std::wstring TVQSetupForm::GetDesktopFolder() const { return Utillity::GetSpecialFolder(Handle(), CSIDL_DESKTOP); }
-
-std::wstring TVQSetupForm::GetCommonDesktopFolder() const {
-    return Utillity::GetSpecialFolder(Handle(), CSIDL_COMMON_DESKTOPDIRECTORY);
-}
-
-std::wstring TVQSetupForm::GetStartMenuFolder() const {
-    // A Programs menu the shell cannot name gives no folder, not the relative "Vessas Quorin\".
-    const std::wstring programs = Utillity::GetSpecialFolder(Handle(), CSIDL_PROGRAMS);
-    return Utillity::IsAbsolutePath(programs) ? programs + L"Vessas Quorin\\" : L"";
 }
 
 wchar_t TVQSetupForm::FirstLetter(const std::wstring& text) {

@@ -14,7 +14,6 @@
 #include "services/UtillityUnit.h"
 #include "services/VQError.h"
 #include "engine/InstallUnit.h"
-#include "services/IEDriveInfo.h"
 #include "texts/ErrorUnit.h"
 #include "wizard/Controls.h"
 
@@ -69,7 +68,6 @@ StartupArgs StartupArgs::FromProcess() {
 
 int RunSetup(StartupArgs args) {
     return CallbackGuard<int>(mrAbort, [&] {
-        DriveInfo();  // the drive table exists from the start, before the form asks for it
         std::unique_ptr<TVQSetupForm> form;
         try {
             form = std::make_unique<TVQSetupForm>(std::move(args));
@@ -161,7 +159,6 @@ void TVQSetupForm::ProcessMessages() {
     }
 }
 
-void TVQSetupForm::WriteLog(const std::wstring& text) { Utillity::AppendLogLine(LogFileName, text); }
 
 void TVQSetupForm::SetControlBackground(HWND control, COLORREF color) {
     Colors_->Background[control] = color;
@@ -279,7 +276,7 @@ int TVQSetupForm::Run() {
         explicit Active(bool& flag) : Flag(flag) { Flag = true; }
         ~Active() { Flag = false; }
     } active(RunActive_);
-    return InstallRunner ? InstallRunner() : RunInstallation(*this);
+    return InstallRunner ? InstallRunner() : RunInstallation(ChoicesOfRun(), *this);
 }
 
 void TVQSetupForm::CloseAfterCancel() {
@@ -288,18 +285,24 @@ void TVQSetupForm::CloseAfterCancel() {
 }
 
 int TVQSetupForm::ExitCode() const {
-    if (IsSilent) return LastRunAnswer == mrOk ? 0 : LastRunAnswer;
+    if (Choices.IsSilent) return LastRunAnswer == mrOk ? 0 : LastRunAnswer;
     return LastRunAnswer == mrOk && PageIndex == pgFinish ? 0 : mrCancel;
 }
 
 // ---- The install run's view of the form
 
-std::wstring TVQSetupForm::DateFormatText() const {
-    const int index = ctl::ComboIndex(DateFormatComboBox);
-    return index >= 0 ? ctl::ComboItemText(DateFormatComboBox, index) : L"";
+SetupChoices TVQSetupForm::ChoicesOfRun() const {
+    SetupChoices choices = Choices;
+    choices.LanguageChosen = ctl::ComboIndex(LanguageComboBox) >= 0;
+    const int dateFormat = ctl::ComboIndex(DateFormatComboBox);
+    choices.DateFormat = dateFormat >= 0 ? ctl::ComboItemText(DateFormatComboBox, dateFormat) : L"";
+    return choices;
 }
-int TVQSetupForm::LanguageIndex() const { return ctl::ComboIndex(LanguageComboBox); }
-std::wstring TVQSetupForm::DataFolderText() const { return ctl::GetText(DataFolderEdit); }
+
+int TVQSetupForm::Ask(const std::wstring& caption, const std::wstring& message, DialogKind kind, unsigned buttons,
+                      const std::vector<std::wstring>& captions, const std::vector<int>& results) {
+    return Utillity::ShowDialog(caption, message, kind, buttons, captions, results);
+}
 void TVQSetupForm::ShowLabelProgress(bool visible) { ctl::SetVisible(LabelProgress, visible); }
 void TVQSetupForm::SetLabelProgress(const std::wstring& text) {
     ctl::SetText(LabelProgress, text);

@@ -1,6 +1,7 @@
 #pragma once
-// TVQSetupForm: the setup's one window. It carries the user's choices (read by the install run),
-// the start-up decisions, the eight wizard pages and their handlers.
+// TVQSetupForm: the setup's one window. It makes the start-up decisions, walks the user through the
+// eight wizard pages, keeps the choices as a SetupChoices value for the install run, and is the
+// run's InstallView.
 #include <windows.h>
 
 #include <functional>
@@ -8,7 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "engine/InstallHost.h"
+#include "engine/InstallView.h"
+#include "engine/SetupChoices.h"
+#include "services/IEDriveInfo.h"
 #include "services/Handles.h"
 
 // What the program was started with: its own path and the parameters after it.
@@ -32,20 +35,6 @@ public:
 // Every occurrence of one character replaced by another.
 std::wstring ReplaceChar(const std::wstring& text, wchar_t from, wchar_t to);
 
-// The folder with the product folder appended, unless it already names the product (in any case).
-std::wstring AppendProductFolder(const std::wstring& folder);
-
-// The setup's language for a system default language; English for any language it does not speak.
-std::wstring LanguageOfSystem(LANGID language);
-
-// One of the six locale codes, as the setup spells it, for a code given in any case; empty for a
-// code the setup does not speak.
-std::wstring CanonicalLanguageCode(const std::wstring& code);
-
-// The program folder proper of a chosen folder, with a trailing backslash: a folder chosen inside
-// an installation's Bin folder stands for that installation's folder.
-std::wstring ProgramFolderOf(const std::wstring& folder);
-
 // Control identifiers; handlers are dispatched by them.
 enum ControlId : int {
     idNone = 0,
@@ -61,9 +50,6 @@ enum Page : int {
     pgLanguage = 0, pgLicence, pgOptions, pgRemoveable, pgFolder, pgConfirm, pgProgress, pgFinish, pgCount
 };
 
-// The language a marker in the setup file's name fixes ("-DE.", "-EN.", "-FR.", "-ES.").
-enum FileLanguageMarker : int { flNone = 0, flGerman, flEnglish, flFrench, flSpanish };
-
 // The items of the components list, in the order the list shows them.
 enum OptionItem : int { oiProgramFiles = 0, oiStartMenuEntry, oiDesktopLink, oiCheckUpdates, oiUseRemoveable, oiCount };
 
@@ -78,7 +64,7 @@ constexpr int kFormClientHeight = 357;
 // The timer that starts a silent installation once the message loop runs.
 constexpr UINT_PTR kTimerInstallId = 1;
 
-class TVQSetupForm final : public InstallHost {
+class TVQSetupForm final : public InstallView {
 public:
     // Creates the window hidden and runs FormCreate; Show() makes it visible.
     explicit TVQSetupForm(StartupArgs args);
@@ -94,24 +80,16 @@ public:
     // The program body ends the message loop when the form closes; in-process tests do not.
     bool QuitOnClose = false;
 
-    // ---- Form state
+    // ---- The user's choices and the start-up facts. The pages keep them here as they change;
+    // the language, whether one is chosen, and the date format live in the language page's
+    // controls, and ChoicesOfRun() adds them.
+    SetupChoices Choices;
+    SetupChoices ChoicesOfRun() const;
+
+    // ---- The wizard's own state
     int PageIndex = 0;
-    std::wstring SetupFileName;
-    bool IsTestMode = false;
-    bool IsSilent = false;
-    FileLanguageMarker FileLanguage = flNone;
-    bool IsHotfix = false;
-    bool MakeStartMenuEntry = true;
-    bool MakeDesktopLink = true;
-    bool CheckUpdates = true;
-    bool UseRemoveable = false;
     std::wstring DefaultProgramFolder;
-    std::wstring PublicFolder;
-    std::wstring ProgramFolder;
-    std::wstring DataFolder;
-    std::wstring RemoveableProgramFolder;
-    std::wstring RemoveableDataFolder;
-    std::wstring DriveLetters;
+    std::wstring DriveLetters;  // the letter of each entry of DriveComboBox, by position
     bool LanguageEventsEnabled = true;
     bool OptionEventsEnabled = false;
     std::wstring LanguageParameter;
@@ -120,48 +98,28 @@ public:
     int LastRunAnswer = 3;
     // Runs the installation; tests replace it with a scripted one.
     std::function<int()> InstallRunner;
-    // The user confirmed leaving while a run was going on: the run stops at its next progress
-    // report, and the form closes once it has returned.
-    bool CancelRequested() const override { return CancelRequested_; }
-
-    // ---- What the install run reads and drives
-    std::wstring SetupFile() const override { return SetupFileName; }
-    bool Hotfix() const override { return IsHotfix; }
-    bool Silent() const override { return IsSilent; }
-    bool StartMenuEntry() const override { return MakeStartMenuEntry; }
-    bool DesktopLink() const override { return MakeDesktopLink; }
-    bool UpdateCheck() const override { return CheckUpdates; }
-    bool Removeable() const override { return UseRemoveable; }
-    std::wstring DateFormatText() const override;
-    int LanguageIndex() const override;
-    std::wstring DataFolderText() const override;
-    std::wstring Public() const override { return PublicFolder; }
-    std::wstring ProgramFolderField() const override { return ProgramFolder; }
-    std::wstring DataFolderField() const override { return DataFolder; }
-    std::wstring RemoveableProgramFolderField() const override { return RemoveableProgramFolder; }
-    std::wstring RemoveableDataFolderField() const override { return RemoveableDataFolder; }
-    void ShowLabelProgress(bool visible) override;
-    void SetLabelProgress(const std::wstring& text) override;
-    int ProgressPosition() const override;
-    void SetProgressPosition(int percent) override;
-    void SetProgressFile(const std::wstring& text) override;
     // The process's exit code: 0 after a completed installation, otherwise the run's answer
     // (silent) or 2 for a setup left before it finished.
     int ExitCode() const;
 
-    // ---- Operations offered to the other parts
-    bool IsRunning() override;
-    FileLanguageMarker GetLanguage();
-    bool GetIsHotfix() override;
-    std::wstring GetProgramFolder(bool withBin) const override;
-    std::wstring GetDataFolder() const override;
-    std::wstring GetUninstallFolder() const override;
-    std::wstring GetDesktopFolder() const override;
-    std::wstring GetCommonDesktopFolder() const override;
-    std::wstring GetStartMenuFolder() const override;
+    // ---- The install run's view of the form
     void EnableInputs(bool enabled) override;
+    int ProgressPosition() const override;
+    void SetProgressPosition(int percent) override;
+    void SetProgressFile(const std::wstring& text) override;
+    void ShowLabelProgress(bool visible) override;
+    void SetLabelProgress(const std::wstring& text) override;
+    int Ask(const std::wstring& caption, const std::wstring& message, DialogKind kind, unsigned buttons,
+            const std::vector<std::wstring>& captions, const std::vector<int>& results) override;
+    // The user confirmed leaving while a run was going on: the run stops at its next progress
+    // report, and the form closes once it has returned.
+    bool CancelRequested() const override { return CancelRequested_; }
+    bool IsRunning() override;
+
+    // ---- Start-up decisions
+    FileLanguageMarker GetLanguage();
+    bool GetIsHotfix();
     static wchar_t FirstLetter(const std::wstring& text);
-    void WriteLog(const std::wstring& text) override;
 
     // ---- Handlers
     void FormCreate();
@@ -187,8 +145,6 @@ public:
     void SelectLanguage(const std::wstring& code, const std::wstring& dateFormat);
     std::wstring GetDefaultLanguage();
     void FillLanguageList();
-    // Position of the entry with this locale code in the list shown, or -1.
-    int LanguagePosition(const std::wstring& code) const;
     void ApplyLanguage(const std::wstring& code);
     void LoadLicence(const std::wstring& resourceName);
     void ReadRegistry();
@@ -235,6 +191,8 @@ private:
     void SetControlTextColor(HWND control, COLORREF color);
 
     StartupArgs Args_;
+    // The drives the removable-drive page offers, as read at the start.
+    TDriveInfo DriveInfo_;
     WindowHandle Handle_;  // destroyed with the form, or by the window manager once closed
     std::vector<std::unique_ptr<TString>> LanguageCodes_;
     struct Fonts;

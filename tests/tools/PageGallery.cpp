@@ -88,8 +88,9 @@ void SaveDialogs(TVQSetupForm& form, const std::wstring& prefix) {
     form.PageIndex = pgConfirm;  // the exit question is asked before the installation only
     ShowAndSave([&] { form.CanCloseSetup(); }, prefix + L"_dialog1_exit.bmp");
     form.PageIndex = page;
-    ShowAndSave([] { ShowSetupError(Language::LocalizedText(15), false); }, prefix + L"_dialog2_repeat.bmp");
-    ShowAndSave([] { ShowSetupError(Language::LocalizedText(27) + L" (HF20991231)", true); },
+    ShowAndSave([&] { ShowSetupError(form, CurrentLanguage, Text(txCloseApplication), false); },
+                prefix + L"_dialog2_repeat.bmp");
+    ShowAndSave([&] { ShowSetupError(form, CurrentLanguage, Text(txNewerVersionInstalled) + L" (HF20991231)", true); },
                 prefix + L"_dialog3_fatal.bmp");
     ShowAndSave([] {
         ReportError(EVQError(L"Cannot write the value \"InstallOption_MakeStartMenuEntry\" of "
@@ -121,7 +122,7 @@ int wmain(int argc, wchar_t** argv) {
         form.Show();
         for (int page = 0; page < pgCount; ++page) {
             form.PageIndex = page;
-            form.UseRemoveable = page == pgRemoveable;
+            form.Choices.UseRemoveable = page == pgRemoveable;
             form.ShowPage();
             ::RedrawWindow(form.Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
             Pump(250);

@@ -450,19 +450,19 @@ TEST_F(SimulatedDrives, TheWizardListsPreselectsAndInstallsOntoTheStick) {
     EXPECT_EQ(ctl::ComboIndex(form.DriveComboBox), -1) << "no previous removable installation";
 
     // A previous installation on the network drive preselects it.
-    form.RemoveableProgramFolder = L"n:\\VessasQuorin\\Prog";
+    form.Choices.RemoveableProgramFolder = L"n:\\VessasQuorin\\Prog";
     form.FillDriveList();
     EXPECT_EQ(ctl::ComboIndex(form.DriveComboBox), 2);
 
     // Choosing the stick gives the removable layout, and the installation lands there.
     ctl::ComboSelect(form.DriveComboBox, 0);
     form.DriveComboBoxChange();
-    form.UseRemoveable = true;
-    form.MakeDesktopLink = false;
+    form.Choices.UseRemoveable = true;
+    form.Choices.MakeDesktopLink = false;
     form.PageIndex = pgFolder;
     form.ShowPage();
     EXPECT_EQ(ctl::GetText(form.ProgramFolderEdit), L"E:\\VessasQuorin\\Prog\\");
-    EXPECT_EQ(RunInstallation(form), 1);
+    EXPECT_EQ(RunInstallation(form.ChoicesOfRun(), form), 1);
     EXPECT_TRUE(Utillity::FileExists(L"E:\\VessasQuorin\\Prog\\Bin\\VessasQuorin.Exe"));
     EXPECT_TRUE(Utillity::FileExists(L"E:\\VessasQuorin\\Prog\\VQUninstall.Exe"));
     EXPECT_TRUE(Utillity::FileExists(L"E:\\VessasQuorin\\Data\\Symbols\\Default_Icons\\Sym_Account_0001.Ico"));

@@ -6,24 +6,24 @@
 #include <cstring>
 #include <optional>
 
+#include "EngineFixtures.h"
 #include "TestSupport.h"
 #include "engine/InstallUnit.h"
 #include "texts/Cp1252.h"
 #include "texts/LanguageUnit.h"
-#include "wizard/Controls.h"
-#include "wizard/VQSetupUnit.h"
 
 using namespace testsupport;
 
 namespace {
-// A form set up by the three-parameter command line, its Bin folder made.
+// The choices of a setup started with the three-parameter command line, its Bin folder made.
 struct IniSetup {
     explicit IniSetup(const std::wstring& language, const std::wstring& setupFile = L"C:\\x\\VQSetup.exe",
                       const std::wstring& dataName = L"Data")
         : scratch(L"ini"),
           program(scratch.Path() + L"Prog\\"),
           data(scratch.Path() + dataName + L"\\"),
-          form(StartupArgs{setupFile, {language, program, data}}) {
+          choices(ChoicesFor(program, data, language, setupFile)),
+          shell(ShellBelow(scratch.Path())) {
         Utillity::MakeFolderPath(Ini().substr(0, Ini().size() - wcslen(kIniFileName)));
     }
     std::wstring Ini() const { return program + L"Bin\\" + kIniFileName; }
@@ -32,9 +32,11 @@ struct IniSetup {
         ::GetPrivateProfileStringW(section, key, L"<missing>", value, 512, Ini().c_str());
         return value;
     }
+    void Write(const std::wstring& version) { MakeIniFile(choices, shell, version); }
     ScratchFolder scratch;
     std::wstring program, data;
-    TVQSetupForm form;
+    SetupChoices choices;
+    ShellFolders shell;
 };
 
 // The file's non-blank lines.
@@ -73,9 +75,9 @@ constexpr char kExisting[] =
 // Neither shortcut is wanted, and still the file names the folders where they would be.
 TEST(IniFile, NewFileHoldsTheNineKeysInOrder) {
     IniSetup setup(L"de-AT");
-    setup.form.MakeDesktopLink = false;
-    setup.form.MakeStartMenuEntry = false;
-    MakeIniFile(setup.form, L"HF20220909");
+    setup.choices.MakeDesktopLink = false;
+    setup.choices.MakeStartMenuEntry = false;
+    setup.Write(L"HF20220909");
 
     const auto lines = Lines(ReadFileBytes(setup.Ini()));
     const std::vector<std::string> keys = {"[FOLDERS]", "DATA=", "STARTMENU=", "DESKTOP=", "[SETTINGS]", "URL=",
@@ -84,8 +86,8 @@ TEST(IniFile, NewFileHoldsTheNineKeysInOrder) {
     ASSERT_EQ(lines.size(), keys.size());
     for (size_t i = 0; i < keys.size(); ++i) EXPECT_EQ(lines[i].rfind(keys[i], 0), 0u) << lines[i];
     EXPECT_EQ(lines[1], "DATA=" + Narrow(setup.data));
-    EXPECT_EQ(lines[2], "STARTMENU=" + Narrow(setup.form.GetStartMenuFolder()));
-    EXPECT_EQ(lines[3], "DESKTOP=" + Narrow(setup.form.GetCommonDesktopFolder()));
+    EXPECT_EQ(lines[2], "STARTMENU=" + Narrow(setup.shell.StartMenu));
+    EXPECT_EQ(lines[3], "DESKTOP=" + Narrow(setup.shell.CommonDesktop));
     EXPECT_NE(lines[2].find("\\Vessas Quorin\\"), std::string::npos);
     EXPECT_EQ(lines[5].find("://"), std::string::npos) << "a host name, the application adds the scheme";
     EXPECT_GT(lines[5].size(), 4u);
@@ -102,15 +104,15 @@ TEST(IniFile, ExistingFileKeepsForeignKeys) {
     for (const bool hotfix : {true, false}) {
         SCOPED_TRACE(hotfix ? "hotfix" : "full setup");
         IniSetup setup(L"en-US", hotfix ? L"C:\\x\\VQSetup_HF.exe" : L"C:\\x\\VQSetup.exe");
-        ASSERT_EQ(setup.form.IsHotfix, hotfix);
-        ctl::ComboSelect(setup.form.DateFormatComboBox, 0);
+        ASSERT_EQ(setup.choices.IsHotfix, hotfix);
+        setup.choices.DateFormat = L"DD/MM/YY";
         WriteFileBytes(setup.Ini(), kExisting);
-        MakeIniFile(setup.form, L"HF20220909");
+        setup.Write(L"HF20220909");
 
         const struct { const wchar_t* section; const wchar_t* key; std::wstring before, full; } keys[] = {
             {L"FOLDERS", L"DATA", L"D:\\Old\\", setup.data},
-            {L"FOLDERS", L"STARTMENU", L"<missing>", setup.form.GetStartMenuFolder()},
-            {L"FOLDERS", L"DESKTOP", L"<missing>", setup.form.GetCommonDesktopFolder()},
+            {L"FOLDERS", L"STARTMENU", L"<missing>", setup.shell.StartMenu},
+            {L"FOLDERS", L"DESKTOP", L"<missing>", setup.shell.CommonDesktop},
             {L"SETTINGS", L"LANGUAGE", L"fr-FR", L"en-US"},
             {L"SETTINGS", L"SHOW_TRANSLATIONCODE", L"<missing>", L"0"},
             {L"SETTINGS", L"DATEFORMAT", L"MM/DD/YY", L"DD/MM/YY"},
@@ -125,18 +127,17 @@ TEST(IniFile, ExistingFileKeepsForeignKeys) {
 }
 
 TEST(IniFile, DateFormatByLanguageAndChoice) {
-    const struct { const wchar_t* language; int choice; const wchar_t* format; } cases[] = {
-        {L"fr-FR", 0, L"DD.MM.YY"}, {L"fr-FR", 1, L"DD.MM.YY"}, {L"de-CH", 1, L"DD.MM.YY"},
-        {L"es-ES", 1, L"DD.MM.YY"}, {L"en-US", 0, L"DD/MM/YY"}, {L"en-US", 1, L"MM/DD/YY"},
+    const struct { const wchar_t* language; const wchar_t* choice; const wchar_t* format; } cases[] = {
+        {L"fr-FR", L"DD/MM/YY", L"DD.MM.YY"}, {L"fr-FR", L"MM/DD/YY", L"DD.MM.YY"}, {L"de-CH", L"MM/DD/YY", L"DD.MM.YY"},
+        {L"es-ES", L"MM/DD/YY", L"DD.MM.YY"}, {L"en-US", L"DD/MM/YY", L"DD/MM/YY"}, {L"en-US", L"MM/DD/YY", L"MM/DD/YY"},
         // Nothing chosen in the list counts as the American order.
-        {L"en-US", -1, L"MM/DD/YY"},
+        {L"en-US", L"", L"MM/DD/YY"},
     };
     for (const auto& c : cases) {
         IniSetup setup(c.language);
-        ASSERT_EQ(CurrentLanguage, c.language);
-        ctl::ComboSelect(setup.form.DateFormatComboBox, c.choice);
-        MakeIniFile(setup.form, L"HF1");
-        EXPECT_EQ(setup.Read(L"SETTINGS", L"DATEFORMAT"), c.format) << Narrow(c.language) << " " << c.choice;
+        setup.choices.DateFormat = c.choice;
+        setup.Write(L"HF1");
+        EXPECT_EQ(setup.Read(L"SETTINGS", L"DATEFORMAT"), c.format) << Narrow(c.language) << " " << Narrow(c.choice);
     }
 }
 
@@ -144,7 +145,7 @@ TEST(IniFile, UnwritableFileIsReportedWithoutContext) {
     IniSetup setup(L"de-DE");
     DeleteTree(setup.program);
     DialogRecorder dialogs;
-    MakeIniFile(setup.form, L"HF1");
+    setup.Write(L"HF1");
     ASSERT_EQ(dialogs.Dialogs().size(), 1u);
     const std::wstring& message = dialogs.Dialogs()[0].Message;
     EXPECT_NE(message.find(setup.Ini()), std::wstring::npos);
@@ -163,7 +164,7 @@ TEST(IniFile, ANewFileIsUnicodeOnlyWhenAValueNeedsIt) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         IniSetup setup(L"de-DE", L"C:\\x\\VQSetup.exe", c.dataName);
-        MakeIniFile(setup.form, L"HF20220909");
+        setup.Write(L"HF20220909");
         EXPECT_EQ(setup.Read(L"FOLDERS", L"DATA"), setup.data);
         EXPECT_EQ(setup.Read(L"SETTINGS", L"LANGUAGE"), L"de-DE");
         EXPECT_EQ(setup.Read(L"SETTINGS", L"VERSION"), L"HF20220909");
@@ -191,9 +192,9 @@ TEST(IniFile, AnExistingFileIsConvertedWithAllItHoldsOnlyForAValueThatNeedsIt) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         IniSetup setup(L"de-DE", c.hotfix ? L"C:\\x\\VQSetup_HF.exe" : L"C:\\x\\VQSetup.exe", kPolishData);
-        ASSERT_EQ(setup.form.IsHotfix, c.hotfix);
+        ASSERT_EQ(setup.choices.IsHotfix, c.hotfix);
         WriteFileBytes(setup.Ini(), c.existing);
-        MakeIniFile(setup.form, L"HF20220909");
+        setup.Write(L"HF20220909");
 
         const std::string bytes = ReadFileBytes(setup.Ini());
         EXPECT_EQ(Utf16Text(bytes).has_value(), !c.hotfix);
@@ -209,4 +210,18 @@ TEST(IniFile, AnExistingFileIsConvertedWithAllItHoldsOnlyForAValueThatNeedsIt) {
         // Converted beside the file and moved into place: nothing else is left in the folder.
         EXPECT_EQ(FilesIn(setup.program + L"Bin"), std::vector<std::wstring>{kIniFileName});
     }
+}
+
+// A shell folder the system cannot name: the file says nothing rather than a relative path, and
+// the user hears of it; every other key is written all the same.
+TEST(IniFile, AFolderTheShellCannotNameIsReportedAndLeftEmpty) {
+    IniSetup setup(L"en-US");
+    setup.shell.StartMenu.clear();
+    DialogRecorder dialogs;
+    setup.Write(L"HF20220909");
+    ASSERT_EQ(dialogs.Dialogs().size(), 1u);
+    EXPECT_NE(dialogs.Dialogs()[0].Message.find(L"STARTMENU"), std::wstring::npos);
+    EXPECT_EQ(setup.Read(L"FOLDERS", L"STARTMENU"), L"");
+    EXPECT_EQ(setup.Read(L"FOLDERS", L"DESKTOP"), setup.shell.CommonDesktop);
+    EXPECT_EQ(setup.Read(L"SETTINGS", L"VERSION"), L"HF20220909");
 }

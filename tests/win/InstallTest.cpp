@@ -1,33 +1,26 @@
 // The install run with the small payload embedded in this test program: placement by language and
 // root, the log of a run, progress, the refusals and their answers, the version checks and the
-// obsolete files. The form is created hidden in-process; dialogs are answered through the seam.
+// obsolete files. The run gets the choices as a value and a fake view; dialogs are answered
+// through the seam. Closing the wizard's form during a run is tested with the form itself.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <set>
 
 #include "ArchiveBytes.h"
+#include "EngineFixtures.h"
 #include "TestSupport.h"
 #include "archive/PackFileUnit.h"
 #include "engine/InstallUnit.h"
 #include "services/VQError.h"
 #include "texts/LanguageUnit.h"
-#include "wizard/Controls.h"
 #include "wizard/VQSetupUnit.h"
 
 using namespace testsupport;
 
 namespace {
-// A form set up by the three-parameter command line with folders below a scratch folder.
-struct Installation {
-    explicit Installation(const std::wstring& name, const std::wstring& language = L"de-CH",
-                          const std::wstring& setupFile = L"C:\\x\\VQSetup.exe")
-        : scratch(name),
-          program(scratch.Path() + L"Prog\\"),
-          data(scratch.Path() + L"Data\\"),
-          form(StartupArgs{setupFile, {language, program, data}}) {}
-    std::wstring Bin() const { return program + L"Bin\\"; }
-    // The texts of the log lines this installation's runs wrote.
+// The log lines written from now on.
+struct LogFrom {
     std::vector<std::string> Log() const {
         std::vector<std::string> texts;
         const auto lines = LogLines();
@@ -35,6 +28,34 @@ struct Installation {
         return texts;
     }
     size_t logStart = LogLines().size();
+};
+
+// An installation into folders below a scratch folder, as the three-parameter command line gives it.
+struct Installation : LogFrom {
+    explicit Installation(const std::wstring& name, const std::wstring& language = L"de-CH",
+                          const std::wstring& setupFile = L"C:\\x\\VQSetup.exe")
+        : scratch(name),
+          program(scratch.Path() + L"Prog\\"),
+          data(scratch.Path() + L"Data\\"),
+          choices(ChoicesFor(program, data, language, setupFile)),
+          shell(ShellBelow(scratch.Path())) {}
+    std::wstring Bin() const { return program + L"Bin\\"; }
+    int Run() { return RunInstallation(choices, view, shell); }
+    ScratchFolder scratch;
+    std::wstring program, data;
+    SetupChoices choices;
+    ShellFolders shell;
+    FakeView view;
+};
+
+// The same through the wizard's form, for what the form adds: closing it and its exit code.
+struct FormInstallation : LogFrom {
+    explicit FormInstallation(const std::wstring& name, const std::wstring& language)
+        : scratch(name),
+          program(scratch.Path() + L"Prog\\"),
+          data(scratch.Path() + L"Data\\"),
+          form(StartupArgs{L"C:\\x\\VQSetup.exe", {language, program, data}}) {}
+    std::wstring Bin() const { return program + L"Bin\\"; }
     ScratchFolder scratch;
     std::wstring program, data;
     TVQSetupForm form;
@@ -55,7 +76,7 @@ TEST(Placement, OnlyTheChosenLanguageAndUngroupedEntriesArePlaced) {
     };
     for (const auto& c : cases) {
         Installation setup(L"place", c.language);
-        EXPECT_EQ(RunInstallation(setup.form), 1);
+        EXPECT_EQ(setup.Run(), 1);
         EXPECT_TRUE(Utillity::FileExists(setup.Bin() + L"VessasQuorin.Exe"));
         EXPECT_TRUE(Utillity::FileExists(setup.Bin() + L"ziplib.dll"));
         EXPECT_TRUE(Utillity::FileExists(setup.program + L"VQUninstall.Exe"));
@@ -73,7 +94,7 @@ TEST(Placement, OnlyTheChosenLanguageAndUngroupedEntriesArePlaced) {
 
 TEST(RunLog, VocabularyOrderAndProgress) {
     Installation setup(L"log");
-    ASSERT_EQ(RunInstallation(setup.form), 1);
+    ASSERT_EQ(setup.Run(), 1);
     const auto log = setup.Log();
     const std::string bin = Narrow(setup.Bin());
     const std::vector<std::string> expected = {
@@ -100,9 +121,9 @@ TEST(RunLog, VocabularyOrderAndProgress) {
                 std::adjacent_find(percents.begin(), percents.end()) == percents.end()) << "strictly increasing";
     EXPECT_EQ(percents.back(), 100);
     EXPECT_LE(percents.size(), 101u);
-    EXPECT_EQ(::SendMessageW(setup.form.ProgressBar, PBM_GETPOS, 0, 0), 100);
-    EXPECT_NE(ctl::GetText(setup.form.LabelProgress).find(L"KB"), std::wstring::npos);
-    EXPECT_FALSE(ctl::IsShown(setup.form.LabelProgress));
+    EXPECT_EQ(setup.view.ProgressPosition(), 100);
+    EXPECT_NE(setup.view.Label.find(L"KB"), std::wstring::npos);
+    EXPECT_FALSE(setup.view.LabelShown);
 
     // The INI file carries the archive's version for the next setup.
     wchar_t version[64] = {};
@@ -116,41 +137,40 @@ TEST(Refusals, FolderThatCannotBeCreatedOffersRepeatAndCancel) {
     DialogRecorder dialogs;
     dialogs.PressButton(0);  // Repeat
     dialogs.PressButton(1);  // Cancel
-    EXPECT_EQ(RunInstallation(setup.form), 4);
-    EXPECT_EQ(RunInstallation(setup.form), 2);
+    EXPECT_EQ(setup.Run(), 4);
+    EXPECT_EQ(setup.Run(), 2);
     ASSERT_EQ(dialogs.Dialogs().size(), 2u);
     const DialogRequest& d = dialogs.Dialogs()[0];
-    EXPECT_EQ(d.Caption, Language::LocalizedText(67));
-    EXPECT_EQ(d.Message, Language::LocalizedText(9) + L"\r\n" + setup.Bin());
+    EXPECT_EQ(d.Caption, L"Fehler beim Setup");
+    EXPECT_EQ(d.Message, std::wstring(L"Das Verzeichnis kann nicht erstellt werden") + L"\r\n" + setup.Bin());
     ASSERT_EQ(d.Buttons.size(), 2u);
-    EXPECT_EQ(d.Buttons[0].Caption, Language::LocalizedText(68));
-    EXPECT_EQ(d.Buttons[1].Caption, Language::LocalizedText(4));
+    EXPECT_EQ(d.Buttons[0].Caption, L"Wiederholen");
+    EXPECT_EQ(d.Buttons[1].Caption, L"Abbrechen");
     EXPECT_TRUE(d.Buttons[0].IsDefault) << "Enter repeats";
     EXPECT_TRUE(d.Buttons[1].IsCancel) << "Escape cancels";
     // A repeated run starts again from the header.
     const auto log = setup.Log();
     EXPECT_EQ(std::count(log.begin(), log.end(), "Vessa's Quorin Setup Log"), 2);
-    EXPECT_TRUE(ctl::IsEnabled(setup.form.CancelButton)) << "inputs unlocked after the run";
+    EXPECT_EQ(setup.view.InputsEnabled, (std::vector<bool>{false, true, false, true})) << "locked during each run";
 }
 
 TEST(Refusals, RunningApplicationIsAskedToClose) {
     Installation setup(L"running");
-    StandIn app;
-    ASSERT_NE(app.Window(), nullptr);
+    setup.view.Running = true;  // the probe itself is the form's, tested with the stand-in
     DialogRecorder dialogs;
     dialogs.PressButton(1);
-    EXPECT_EQ(RunInstallation(setup.form), 2);
+    EXPECT_EQ(setup.Run(), 2);
     ASSERT_EQ(dialogs.Dialogs().size(), 1u);
-    EXPECT_EQ(dialogs.Dialogs()[0].Message, Language::LocalizedText(15));
+    EXPECT_EQ(dialogs.Dialogs()[0].Message, L"Bitte schlie\u00dfen Sie Vessa's Quorin vor der Installation");
     EXPECT_FALSE(Utillity::DirExists(setup.Bin()));
 }
 
 TEST(Refusals, HotfixWithoutAnInstallationWritesNothing) {
     Installation setup(L"hotfix", L"de-CH", L"C:\\x\\VQSetup_HF.exe");
     DialogRecorder dialogs;
-    EXPECT_EQ(RunInstallation(setup.form), 3);
+    EXPECT_EQ(setup.Run(), 3);
     ASSERT_EQ(dialogs.Dialogs().size(), 1u);
-    EXPECT_EQ(dialogs.Dialogs()[0].Message, setup.Bin() + L"\r\n" + Language::LocalizedText(26));
+    EXPECT_EQ(dialogs.Dialogs()[0].Message, setup.Bin() + L"\r\n" + L"Die Installation von Vessa's Quorin wurde nicht gefunden\r\nEin Update ist nicht m\u00f6glich");
     EXPECT_EQ(dialogs.Dialogs()[0].Kind, DialogKind::Error);
     EXPECT_FALSE(Utillity::DirExists(setup.program));
     EXPECT_TRUE(Has(setup.Log(), "Check CheckActualize Error " + Narrow(setup.Bin())));
@@ -159,7 +179,7 @@ TEST(Refusals, HotfixWithoutAnInstallationWritesNothing) {
     ASSERT_TRUE(Utillity::MakeFolderPath(setup.Bin()));
     ASSERT_TRUE(Utillity::MakeFolderPath(setup.data));
     WriteFileBytes(setup.Bin() + L"VessasQuorin.Exe", "old");
-    EXPECT_EQ(RunInstallation(setup.form), 1);
+    EXPECT_EQ(setup.Run(), 1);
     EXPECT_TRUE(Has(setup.Log(), "Check CheckActualize DataFolder: " + Narrow(setup.data) + " exists"));
 }
 
@@ -172,11 +192,11 @@ TEST(VersionCheck, NewerInstalledVersionIsRefused) {
         ASSERT_TRUE(Utillity::MakeFolderPath(setup.Bin()));
         ::WritePrivateProfileStringW(L"SETTINGS", L"VERSION", c.installed, (setup.Bin() + kIniFileName).c_str());
         DialogRecorder dialogs;
-        EXPECT_EQ(RunInstallation(setup.form), c.refused ? 2 : 1) << c.installed;
+        EXPECT_EQ(setup.Run(), c.refused ? 2 : 1) << c.installed;
         EXPECT_EQ(Utillity::FileExists(setup.Bin() + L"VessasQuorin.Exe"), !c.refused);
         if (c.refused) {
             ASSERT_EQ(dialogs.Dialogs().size(), 1u);
-            EXPECT_EQ(dialogs.Dialogs()[0].Message, Language::LocalizedText(27) + L" (HF20991231)");
+            EXPECT_EQ(dialogs.Dialogs()[0].Message, std::wstring(L"Es ist bereits eine neuere Version von Vessa's Quorin installiert.") + L" (HF20991231)");
             EXPECT_TRUE(Has(setup.Log(), "Newer Version installed HF20991231 HF20220909"));
         }
     }
@@ -191,7 +211,7 @@ TEST(ObsoleteFiles, RemovedWhenPresent) {
     Installation setup(L"obsolete");
     ASSERT_TRUE(Utillity::MakeFolderPath(setup.Bin()));
     WriteFileBytes(setup.Bin() + L"VQ.Utility.Dll", "old");
-    EXPECT_EQ(RunInstallation(setup.form), 1);
+    EXPECT_EQ(setup.Run(), 1);
     EXPECT_FALSE(Utillity::FileExists(setup.Bin() + L"VQ.Utility.Dll"));
 }
 
@@ -200,13 +220,13 @@ TEST(Failures, AnEntryThatCannotBeWrittenEndsTheRunWithAReport) {
     // A folder where ziplib.dll must go: the entry cannot be written.
     ASSERT_TRUE(Utillity::MakeFolderPath(setup.Bin() + L"ziplib.dll"));
     DialogRecorder dialogs;
-    EXPECT_EQ(RunInstallation(setup.form), 3);
+    EXPECT_EQ(setup.Run(), 3);
     ASSERT_EQ(dialogs.Dialogs().size(), 1u);
     EXPECT_EQ(dialogs.Dialogs()[0].Caption, L"Error");
     EXPECT_TRUE(Utillity::FileExists(setup.data + L"Symbols\\Default_Icons\\Sym_Account_0001.Ico"))
         << "what was placed before stays";
     EXPECT_FALSE(Has(setup.Log(), "Finish"));
-    EXPECT_FALSE(ctl::IsEnabled(setup.form.CancelButton)) << "the inputs stay locked";
+    EXPECT_EQ(setup.view.InputsEnabled, std::vector<bool>{false}) << "the inputs stay locked";
 }
 
 TEST(Placement, SelectionAndRootWords) {
@@ -217,23 +237,23 @@ TEST(Placement, SelectionAndRootWords) {
     for (const auto& c : cases) EXPECT_EQ(IsEntrySelected(c.group, c.language), c.selected) << c.group << "/" << c.language;
 
     Installation setup(L"roots");
-    EXPECT_EQ(GetTargetFolder(setup.form, L"PROGRAM"), setup.Bin());
-    EXPECT_EQ(GetTargetFolder(setup.form, L"UNINST"), setup.program);
-    EXPECT_EQ(GetTargetFolder(setup.form, L"USER"), setup.data);
-    EXPECT_EQ(GetTargetFolder(setup.form, L"USER\\Sub\\Deep"), setup.data + L"Sub\\Deep\\");
-    EXPECT_EQ(GetTargetFolder(setup.form, L"DATA"), setup.data);
-    EXPECT_THROW(GetTargetFolder(setup.form, L"program"), EVQError);
-    EXPECT_THROW(GetTargetFolder(setup.form, L"SYSTEM"), EVQError);
+    EXPECT_EQ(GetTargetFolder(setup.choices, L"PROGRAM"), setup.Bin());
+    EXPECT_EQ(GetTargetFolder(setup.choices, L"UNINST"), setup.program);
+    EXPECT_EQ(GetTargetFolder(setup.choices, L"USER"), setup.data);
+    EXPECT_EQ(GetTargetFolder(setup.choices, L"USER\\Sub\\Deep"), setup.data + L"Sub\\Deep\\");
+    EXPECT_EQ(GetTargetFolder(setup.choices, L"DATA"), setup.data);
+    EXPECT_THROW(GetTargetFolder(setup.choices, L"program"), EVQError);
+    EXPECT_THROW(GetTargetFolder(setup.choices, L"SYSTEM"), EVQError);
 }
 
 TEST(ExitCode, SilentAndInteractive) {
-    Installation setup(L"exit");
+    FormInstallation setup(L"exit", L"de-CH");
     const struct { bool silent; int answer; int page; int code; } cases[] = {
         {true, 1, pgProgress, 0}, {true, 2, pgProgress, 2}, {true, 3, pgProgress, 3}, {true, 4, pgProgress, 4},
         {false, 1, pgFinish, 0}, {false, 3, pgProgress, 2}, {false, 2, pgConfirm, 2},
     };
     for (const auto& c : cases) {
-        setup.form.IsSilent = c.silent;
+        setup.form.Choices.IsSilent = c.silent;
         setup.form.LastRunAnswer = c.answer;
         setup.form.PageIndex = c.page;
         EXPECT_EQ(setup.form.ExitCode(), c.code);
@@ -279,7 +299,7 @@ TEST(Cancel, ClosingDuringTheRunStopsItWithoutAPartialFile) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << c.percent << (c.yes ? " yes" : " no"));
-        Installation setup(L"cancel", L"en-US");
+        FormInstallation setup(L"cancel", L"en-US");
         ::RegDeleteTreeW(HKEY_CURRENT_USER, L"SOFTWARE\\VessasQuorin");  // the earlier cases' installations
         const auto tempBefore = TempFiles();
         CloseAt::percent = c.percent;
@@ -334,7 +354,7 @@ TEST(Placement, AnEscapingRootWordIsRefusedBeforeAnythingIsWritten) {
         TPackFiles reader(nullptr);
         std::wstring version;
         ASSERT_TRUE(reader.Load(stream, version));
-        EXPECT_THROW(ExtractFiles(setup.form, reader), EVQError);
+        EXPECT_THROW(ExtractFiles(setup.choices, setup.view, reader), EVQError);
         EXPECT_FALSE(Utillity::FileExists(setup.data + L"First.txt"));
         EXPECT_FALSE(Utillity::FileExists(setup.scratch.Path() + L"Escaped.txt"));
         EXPECT_FALSE(Utillity::FileExists(L"C:\\Windows\\Escaped.txt"));

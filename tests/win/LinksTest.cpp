@@ -1,10 +1,11 @@
-// The shortcuts an installation leaves: which are made, which go, and what they start. The engine
-// sees the wizard only through InstallHost, so a host with folders below a scratch folder keeps
-// these cases off the desktop and start menu that other test programs install into.
+// The shortcuts an installation leaves: which are made, which go, and what they start. The run
+// reads the choices and the shell's folders as values, so the folders lie below a scratch folder
+// and keep these cases off the desktop and start menu that other test programs install into.
 #include <gtest/gtest.h>
 
 #include <shlobj.h>
 
+#include "EngineFixtures.h"
 #include "TestSupport.h"
 #include "engine/InstallUnit.h"
 #include "services/Handles.h"
@@ -14,59 +15,17 @@ using namespace testsupport;
 namespace {
 constexpr wchar_t kLink[] = L"Vessas Quorin.lnk";
 
-class LinkHost final : public InstallHost {
-public:
-    std::wstring Bin, Desktop, CommonDesktop, StartMenu;
-    bool MakeDesktopLink = true, MakeStartMenuEntry = true;
-
-    std::wstring SetupFile() const override { return L"C:\\x\\VQSetup.exe"; }
-    bool Hotfix() const override { return false; }
-    bool Silent() const override { return false; }
-    bool StartMenuEntry() const override { return MakeStartMenuEntry; }
-    bool DesktopLink() const override { return MakeDesktopLink; }
-    bool UpdateCheck() const override { return true; }
-    bool Removeable() const override { return false; }
-    std::wstring DateFormatText() const override { return L""; }
-    int LanguageIndex() const override { return 0; }
-    std::wstring DataFolderText() const override { return L""; }
-    std::wstring Public() const override { return L""; }
-    std::wstring ProgramFolderField() const override { return L""; }
-    std::wstring DataFolderField() const override { return L""; }
-    std::wstring RemoveableProgramFolderField() const override { return L""; }
-    std::wstring RemoveableDataFolderField() const override { return L""; }
-    bool IsRunning() override { return false; }
-    bool GetIsHotfix() override { return false; }
-    std::wstring GetProgramFolder(bool withBin) const override {
-        return withBin ? Bin : Bin.substr(0, Bin.size() - 4);
-    }
-    std::wstring GetDataFolder() const override { return L""; }
-    std::wstring GetUninstallFolder() const override { return GetProgramFolder(false); }
-    std::wstring GetDesktopFolder() const override { return Desktop; }
-    std::wstring GetCommonDesktopFolder() const override { return CommonDesktop; }
-    std::wstring GetStartMenuFolder() const override { return StartMenu; }
-    void WriteLog(const std::wstring&) override {}
-    void EnableInputs(bool) override {}
-    void ShowLabelProgress(bool) override {}
-    void SetLabelProgress(const std::wstring&) override {}
-    int ProgressPosition() const override { return 0; }
-    void SetProgressPosition(int) override {}
-    void SetProgressFile(const std::wstring&) override {}
-    bool CancelRequested() const override { return false; }
-};
-
-// The desktops and the start menu of a host below a scratch folder, with the start menu's parent
-// folders not yet made.
+// An installation whose Bin folder, desktops and start menu lie below a scratch folder, with the
+// start menu's parent folders not yet made.
 struct LinkPlaces {
-    explicit LinkPlaces(const std::wstring& name) : scratch(name) {
-        host.Bin = scratch.Path() + L"Prog\\Bin\\";
-        host.Desktop = scratch.Path() + L"UserDesktop\\";
-        host.CommonDesktop = scratch.Path() + L"PublicDesktop\\";
-        host.StartMenu = scratch.Path() + L"Menu\\Programs\\Vessas Quorin\\";
-        Utillity::MakeFolderPath(host.Desktop);
-        Utillity::MakeFolderPath(host.CommonDesktop);
-    }
+    explicit LinkPlaces(const std::wstring& name)
+        : scratch(name),
+          choices(ChoicesFor(scratch.Path() + L"Prog", scratch.Path() + L"Data")),
+          shell(ShellBelow(scratch.Path())) {}
+    std::wstring Bin() const { return GetProgramFolder(choices, true); }
     ScratchFolder scratch;
-    LinkHost host;
+    SetupChoices choices;
+    ShellFolders shell;
 };
 
 struct LinkTarget {
@@ -118,44 +77,44 @@ TEST(Links, OptionsDecideWhatIsMadeAndWhatGoes) {
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << "desktop " << c.desktop << ", start menu " << c.startMenu);
         LinkPlaces places(L"links");
-        LinkHost& host = places.host;
-        host.MakeDesktopLink = c.desktop;
-        host.MakeStartMenuEntry = c.startMenu;
-        ASSERT_TRUE(Utillity::MakeFolderPath(host.StartMenu));
-        MakeLink(host.Desktop + kLink, L"C:\\Old\\VessasQuorin.Exe");
-        MakeLink(host.CommonDesktop + kLink, L"C:\\Old\\VessasQuorin.Exe");
-        MakeLink(host.StartMenu + kLink, L"C:\\Old\\VessasQuorin.Exe");
-        WriteFileBytes(host.StartMenu + L"Notes.txt", "the user's own file");
+        const ShellFolders& shell = places.shell;
+        places.choices.MakeDesktopLink = c.desktop;
+        places.choices.MakeStartMenuEntry = c.startMenu;
+        ASSERT_TRUE(Utillity::MakeFolderPath(shell.StartMenu));
+        MakeLink(shell.Desktop + kLink, L"C:\\Old\\VessasQuorin.Exe");
+        MakeLink(shell.CommonDesktop + kLink, L"C:\\Old\\VessasQuorin.Exe");
+        MakeLink(shell.StartMenu + kLink, L"C:\\Old\\VessasQuorin.Exe");
+        WriteFileBytes(shell.StartMenu + L"Notes.txt", "the user's own file");
 
-        CreateLinks(host);
+        CreateLinks(places.choices, shell);
 
-        EXPECT_FALSE(Utillity::FileExists(host.Desktop + kLink)) << "the user's own desktop never keeps a link";
-        const std::wstring program = host.Bin + L"VessasQuorin.Exe";
-        EXPECT_EQ(Utillity::FileExists(host.CommonDesktop + kLink), c.desktop);
+        EXPECT_FALSE(Utillity::FileExists(shell.Desktop + kLink)) << "the user's own desktop never keeps a link";
+        const std::wstring program = places.Bin() + L"VessasQuorin.Exe";
+        EXPECT_EQ(Utillity::FileExists(shell.CommonDesktop + kLink), c.desktop);
         if (c.desktop) {
-            const LinkTarget link = ReadLink(host.CommonDesktop + kLink);
+            const LinkTarget link = ReadLink(shell.CommonDesktop + kLink);
             EXPECT_EQ(link.Target, program);
-            EXPECT_EQ(link.WorkingFolder, host.Bin);
+            EXPECT_EQ(link.WorkingFolder, places.Bin());
         }
-        EXPECT_EQ(Utillity::DirExists(host.StartMenu), c.startMenu);
-        EXPECT_EQ(Utillity::FileExists(host.StartMenu + L"Notes.txt"), c.startMenu);
+        EXPECT_EQ(Utillity::DirExists(shell.StartMenu), c.startMenu);
+        EXPECT_EQ(Utillity::FileExists(shell.StartMenu + L"Notes.txt"), c.startMenu);
         if (c.startMenu) {
-            const LinkTarget link = ReadLink(host.StartMenu + kLink);
+            const LinkTarget link = ReadLink(shell.StartMenu + kLink);
             EXPECT_EQ(link.Target, program);
-            EXPECT_EQ(link.WorkingFolder, host.Bin);
+            EXPECT_EQ(link.WorkingFolder, places.Bin());
         }
     }
 }
 
 TEST(Links, MissingFolders) {
     LinkPlaces places(L"missing");
-    LinkHost& host = places.host;
+    ShellFolders& shell = places.shell;
     // A desktop that cannot take the link: the link is left out without a word and the start menu
     // still gets its own, in a folder made together with its missing parents.
-    DeleteTree(host.CommonDesktop);
-    CreateLinks(host);
-    EXPECT_FALSE(Utillity::FileExists(host.CommonDesktop + kLink));
-    EXPECT_EQ(ReadLink(host.StartMenu + kLink).Target, host.Bin + L"VessasQuorin.Exe");
+    DeleteTree(shell.CommonDesktop);
+    CreateLinks(places.choices, shell);
+    EXPECT_FALSE(Utillity::FileExists(shell.CommonDesktop + kLink));
+    EXPECT_EQ(ReadLink(shell.StartMenu + kLink).Target, places.Bin() + L"VessasQuorin.Exe");
 
     // A shell folder the system does not name comes back empty: nothing may land in, or vanish
     // from, the current folder instead.
@@ -163,13 +122,13 @@ TEST(Links, MissingFolders) {
     ::GetCurrentDirectoryW(MAX_PATH, current);
     ::SetCurrentDirectoryW(places.scratch.Path().c_str());
     WriteFileBytes(places.scratch.Path() + kLink, "not ours");
-    host.Desktop.clear();
-    host.CommonDesktop.clear();
-    host.StartMenu = L"Vessas Quorin\\";
-    CreateLinks(host);
-    host.MakeStartMenuEntry = false;
+    shell.Desktop.clear();
+    shell.CommonDesktop.clear();
+    shell.StartMenu = L"Vessas Quorin\\";
+    CreateLinks(places.choices, shell);
+    places.choices.MakeStartMenuEntry = false;
     ASSERT_TRUE(Utillity::MakeFolderPath(places.scratch.Path() + L"Vessas Quorin"));
-    CreateLinks(host);
+    CreateLinks(places.choices, shell);
     ::SetCurrentDirectoryW(current);
     EXPECT_EQ(ReadFileBytes(places.scratch.Path() + kLink), "not ours");
     EXPECT_TRUE(Utillity::DirExists(places.scratch.Path() + L"Vessas Quorin"));
@@ -195,9 +154,11 @@ TEST(Links, ProductFolderInADriveRootGetsTheStarterLink) {
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << Narrow(c.bin) << ", start menu " << c.startMenu);
         LinkPlaces scratch(L"root");
-        scratch.host.Bin = c.bin;
-        scratch.host.MakeStartMenuEntry = c.startMenu;
-        CreateLinks(scratch.host);
+        // The program folder whose Bin folder the case names.
+        scratch.choices.ProgramFolder = std::wstring(c.bin).substr(0, wcslen(c.bin) - 4);
+        ASSERT_EQ(scratch.Bin(), c.bin);
+        scratch.choices.MakeStartMenuEntry = c.startMenu;
+        CreateLinks(scratch.choices, scratch.shell);
         for (const wchar_t* place : places) {
             const std::wstring file = std::wstring(place) + kLink;
             const bool expected = c.link && file == std::wstring(c.link) + kLink;
@@ -218,11 +179,11 @@ TEST(Links, ShellFailureEndsTheStepWithOneReport) {
     DialogRecorder dialogs;
     // Without COM on the thread the shell's link object cannot be made at all.
     ::CoUninitialize();
-    CreateLinks(places.host);
+    CreateLinks(places.choices, places.shell);
     ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
     ASSERT_EQ(dialogs.Dialogs().size(), 1u);
     EXPECT_EQ(dialogs.Dialogs()[0].Caption, L"Error");
     EXPECT_EQ(dialogs.Dialogs()[0].Message.substr(dialogs.Dialogs()[0].Message.size() - 2), L"\r\n")
         << "reported without a context";
-    EXPECT_FALSE(Utillity::DirExists(places.host.StartMenu)) << "the start-menu step never ran";
+    EXPECT_FALSE(Utillity::DirExists(places.shell.StartMenu)) << "the start-menu step never ran";
 }

@@ -52,7 +52,7 @@ TEST(Pages, NextAndBackThroughTheWholeSequence) {
             EXPECT_EQ(ctl::IsShown(form->SetupImagePanel), s.page == 0);
             EXPECT_EQ(ctl::IsShown(form->LanguagePanel), s.page == 0);
             EXPECT_EQ(ctl::GetText(form->NextButton), s.page == 5 ? L"Install" : L"Next >");
-            EXPECT_EQ(ctl::IsShown(form->ResetFoldersButton), s.page == 4 && !form->UseRemoveable);
+            EXPECT_EQ(ctl::IsShown(form->ResetFoldersButton), s.page == 4 && !form->Choices.UseRemoveable);
         }
         EXPECT_TRUE(dialogs.Dialogs().empty());
     }
@@ -146,10 +146,10 @@ TEST(Pages, FoldersMustBeFullPaths) {
 
 TEST(Summary, FullAndHotfixSetup) {
     auto form = MakeForm();
-    form->ProgramFolder = L"C:\\Program Files\\VessasQuorin";
-    form->DataFolder = L"C:\\users\\Public\\VessasQuorin";
-    form->MakeDesktopLink = false;
-    form->UseRemoveable = false;
+    form->Choices.ProgramFolder = L"C:\\Program Files\\VessasQuorin";
+    form->Choices.DataFolder = L"C:\\users\\Public\\VessasQuorin";
+    form->Choices.MakeDesktopLink = false;
+    form->Choices.UseRemoveable = false;
     form->PageIndex = pgConfirm;
     form->ShowPage();  // the list's change handler picks the setup type from the ticks (when built)
     ctl::ComboSelect(form->OptionsComboBox, 1);
@@ -162,9 +162,9 @@ TEST(Summary, FullAndHotfixSetup) {
     EXPECT_EQ(ctl::GetText(form->DataFolderEdit), L"AppData - Folder\\VessasQuorin\\");
 
     auto hotfix = MakeForm(L"C:\\x\\VQ_HF.exe");
-    hotfix->UseRemoveable = true;
-    hotfix->RemoveableProgramFolder = L"E:\\VessasQuorin\\Prog";
-    hotfix->RemoveableDataFolder = L"E:\\VessasQuorin\\Data";
+    hotfix->Choices.UseRemoveable = true;
+    hotfix->Choices.RemoveableProgramFolder = L"E:\\VessasQuorin\\Prog";
+    hotfix->Choices.RemoveableDataFolder = L"E:\\VessasQuorin\\Data";
     hotfix->PageIndex = pgConfirm;
     hotfix->ShowPage();
     EXPECT_EQ(ctl::GetText(hotfix->SumaryRichEdit),

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "TestSupport.h"
+#include "engine/Folders.h"
 #include "texts/LanguageUnit.h"
 #include "wizard/Controls.h"
 #include "wizard/VQSetupUnit.h"
@@ -60,14 +61,14 @@ TEST(Options, OnlyNextStoresTheChoices) {
     form->BackButtonClick();
     form->NextButtonClick();
     EXPECT_TRUE(Ticked(*form, 1)) << "Back drops an unconfirmed untick";
-    EXPECT_TRUE(form->MakeStartMenuEntry);
+    EXPECT_TRUE(form->Choices.MakeStartMenuEntry);
     Tick(*form, 1, false);
     Tick(*form, 3, false);
     form->NextButtonClick();
-    EXPECT_FALSE(form->MakeStartMenuEntry);
-    EXPECT_TRUE(form->MakeDesktopLink);
-    EXPECT_FALSE(form->CheckUpdates);
-    EXPECT_FALSE(form->UseRemoveable);
+    EXPECT_FALSE(form->Choices.MakeStartMenuEntry);
+    EXPECT_TRUE(form->Choices.MakeDesktopLink);
+    EXPECT_FALSE(form->Choices.CheckUpdates);
+    EXPECT_FALSE(form->Choices.UseRemoveable);
     EXPECT_NE(form->BuildSummary().find(L"Type of setup:\r\n    Custom installation\r\n"), std::wstring::npos);
 }
 
@@ -84,10 +85,10 @@ TEST(Folders, PublicFolderTokenInEachLanguageAndItsRoundTrip) {
         form->PageIndex = pgFolder;
         form->ShowPage();
         EXPECT_EQ(ctl::GetText(form->DataFolderEdit), c.shown);
-        EXPECT_EQ(form->DataFolder, L"C:\\users\\Public\\VessasQuorin\\");
+        EXPECT_EQ(form->Choices.DataFolder, L"C:\\users\\Public\\VessasQuorin\\");
         // Typed in another case, the token still means the public folder.
         ctl::SetText(form->DataFolderEdit, UpperCase(c.shown) + L"Sub");
-        EXPECT_EQ(form->DataFolder, L"C:\\users\\Public\\VESSASQUORIN\\Sub\\");
+        EXPECT_EQ(form->Choices.DataFolder, L"C:\\users\\Public\\VESSASQUORIN\\Sub\\");
     }
 }
 
@@ -108,13 +109,13 @@ TEST(Folders, BrowsingAppendsTheProductFolder) {
     });
     form->SearchProgramFolderButtonClick();
     EXPECT_EQ(ctl::GetText(form->ProgramFolderEdit), L"D:\\Programs\\VessasQuorin");
-    EXPECT_EQ(form->ProgramFolder, L"D:\\Programs\\VessasQuorin");
+    EXPECT_EQ(form->Choices.ProgramFolder, L"D:\\Programs\\VessasQuorin");
     form->SearchProgramFolderButtonClick();
     EXPECT_EQ(ctl::GetText(form->ProgramFolderEdit), L"D:\\vessasquorin\\Bin");
     form->SearchProgramFolderButtonClick();
     EXPECT_EQ(ctl::GetText(form->ProgramFolderEdit), L"D:\\vessasquorin\\Bin") << "cancel changes nothing";
     form->SearchDataFolderButtonClick();
-    EXPECT_EQ(form->DataFolder, L"E:\\VessasQuorin\\");
+    EXPECT_EQ(form->Choices.DataFolder, L"E:\\VessasQuorin\\");
     Utillity::SetFolderBrowser(nullptr);
 
     ASSERT_EQ(titles.size(), 4u);
@@ -126,7 +127,7 @@ TEST(Folders, BrowsingAppendsTheProductFolder) {
     // Set defaults brings both back.
     form->ResetFoldersButtonClick();
     EXPECT_EQ(ctl::GetText(form->ProgramFolderEdit), L"C:\\Program Files\\VessasQuorin\\");
-    EXPECT_EQ(form->DataFolder, L"C:\\users\\Public\\VessasQuorin\\");
+    EXPECT_EQ(form->Choices.DataFolder, L"C:\\users\\Public\\VessasQuorin\\");
 }
 
 TEST(Folders, RemovableLayoutFromTheChosenDrive) {
@@ -137,29 +138,29 @@ TEST(Folders, RemovableLayoutFromTheChosenDrive) {
     form->DriveLetters = L"EF";
     ctl::ComboSelect(form->DriveComboBox, 1);
     form->DriveComboBoxChange();
-    form->UseRemoveable = true;
+    form->Choices.UseRemoveable = true;
     form->PageIndex = pgFolder;
     form->ShowPage();
     EXPECT_EQ(ctl::GetText(form->ProgramFolderEdit), L"F:\\VessasQuorin\\Prog\\");
     EXPECT_EQ(ctl::GetText(form->DataFolderEdit), L"F:\\VessasQuorin\\Data\\");
     EXPECT_FALSE(ctl::IsShown(form->ResetFoldersButton));
-    EXPECT_EQ(form->GetProgramFolder(true), L"F:\\VessasQuorin\\Prog\\Bin\\");
-    EXPECT_EQ(form->ProgramFolder, L"C:\\Program Files\\VessasQuorin\\") << "the fixed-disk pair is kept";
+    EXPECT_EQ(GetProgramFolder(form->Choices, true), L"F:\\VessasQuorin\\Prog\\Bin\\");
+    EXPECT_EQ(form->Choices.ProgramFolder, L"C:\\Program Files\\VessasQuorin\\") << "the fixed-disk pair is kept";
 }
 
 // On a removable installation the data folder may lie below the public folder too: the edit shows
 // the token, and the field keeps the path, not the displayed text.
 TEST(Folders, RemovableDataFolderBelowThePublicFolderKeepsThePath) {
     auto form = MakeForm();
-    form->UseRemoveable = true;
-    form->RemoveableProgramFolder = L"E:\\VessasQuorin\\Prog";
-    form->RemoveableDataFolder = L"C:\\users\\Public\\X";
+    form->Choices.UseRemoveable = true;
+    form->Choices.RemoveableProgramFolder = L"E:\\VessasQuorin\\Prog";
+    form->Choices.RemoveableDataFolder = L"C:\\users\\Public\\X";
     form->PageIndex = pgFolder;
     form->ShowPage();
     EXPECT_EQ(ctl::GetText(form->DataFolderEdit), L"AppData - Folder\\X\\");
-    EXPECT_EQ(form->RemoveableDataFolder, L"C:\\users\\Public\\X\\");
-    EXPECT_EQ(form->GetDataFolder(), L"C:\\users\\Public\\X\\");
+    EXPECT_EQ(form->Choices.RemoveableDataFolder, L"C:\\users\\Public\\X\\");
+    EXPECT_EQ(GetDataFolder(form->Choices), L"C:\\users\\Public\\X\\");
     ctl::SetText(form->DataFolderEdit, L"appdata - folder\\Y");
-    EXPECT_EQ(form->RemoveableDataFolder, L"C:\\users\\Public\\Y\\");
-    EXPECT_EQ(form->DataFolder, L"C:\\users\\Public\\VessasQuorin\\") << "the fixed-disk pair is kept";
+    EXPECT_EQ(form->Choices.RemoveableDataFolder, L"C:\\users\\Public\\Y\\");
+    EXPECT_EQ(form->Choices.DataFolder, L"C:\\users\\Public\\VessasQuorin\\") << "the fixed-disk pair is kept";
 }

@@ -8,6 +8,7 @@
 
 #include <map>
 
+#include "EngineFixtures.h"
 #include "TestSupport.h"
 #include "engine/InstallUnit.h"
 #include "services/Handles.h"
@@ -125,17 +126,20 @@ void WriteValues(HKEY root, const std::wstring& path, const std::map<std::wstrin
 
 std::string Narrow(const std::wstring& s) { return std::string(s.begin(), s.end()); }
 
-// A setup started with the three-parameter command line, its folders below a scratch folder.
+// The choices of a setup started with the three-parameter command line, its folders below a
+// scratch folder, as the wizard hands them on (each folder with its backslash).
 struct Installed {
     explicit Installed(const std::wstring& language = L"de-CH", const std::wstring& setupFile = L"C:\\x\\VQSetup.exe")
         : scratch(L"registry"),
           program(scratch.Path() + L"Apps\\VessasQuorin"),
           data(scratch.Path() + L"Data\\VessasQuorin"),
-          form(StartupArgs{setupFile, {language, program, data}}) {}
+          choices(ChoicesFor(program + L"\\", data + L"\\", language, setupFile)) {}
     std::wstring Bin() const { return program + L"\\Bin\\"; }
+    int Run() { return RunInstallation(choices, view, ShellBelow(scratch.Path())); }
     ScratchFolder scratch;
     std::wstring program, data;
-    TVQSetupForm form;
+    SetupChoices choices;
+    FakeView view;
 };
 // A setup started as a user starts it, which takes up the previous installation's settings.
 std::unique_ptr<TVQSetupForm> SecondStart() {
@@ -144,8 +148,8 @@ std::unique_ptr<TVQSetupForm> SecondStart() {
 
 // The default folders, whether or not the folder page has since added its backslash.
 bool HasDefaultFolders(const TVQSetupForm& form) {
-    return Utillity::AddBackslash(form.ProgramFolder) == Utillity::AddBackslash(form.DefaultProgramFolder) &&
-           Utillity::AddBackslash(form.DataFolder) == form.PublicFolder + L"VessasQuorin\\";
+    return Utillity::AddBackslash(form.Choices.ProgramFolder) == Utillity::AddBackslash(form.DefaultProgramFolder) &&
+           Utillity::AddBackslash(form.Choices.DataFolder) == form.Choices.PublicFolder + L"VessasQuorin\\";
 }
 
 std::wstring InstallTime(const SYSTEMTIME& t) {
@@ -172,11 +176,11 @@ const std::map<std::wstring, Value> kEarlierSettings = {
 TEST(WriteRegistry, ValuesAndTypes) {
     RegistrySandbox sandbox;
     Installed setup(L"en-US");
-    setup.form.RemoveableProgramFolder = L"E:\\VessasQuorin\\Prog";
-    setup.form.RemoveableDataFolder = L"E:\\VessasQuorin\\Data";
-    setup.form.MakeDesktopLink = false;
-    setup.form.UseRemoveable = false;
-    ctl::ComboSelect(setup.form.DateFormatComboBox, 1);
+    setup.choices.RemoveableProgramFolder = L"E:\\VessasQuorin\\Prog";
+    setup.choices.RemoveableDataFolder = L"E:\\VessasQuorin\\Data";
+    setup.choices.MakeDesktopLink = false;
+    setup.choices.UseRemoveable = false;
+    setup.choices.DateFormat = L"MM/DD/YY";
     // What the size counts: the Bin folder with its sub-folders and the uninstaller beside it,
     // 2049 bytes in all, so a size rounded down would read 2.
     ASSERT_TRUE(Utillity::MakeFolderPath(setup.Bin() + L"Help"));
@@ -188,7 +192,7 @@ TEST(WriteRegistry, ValuesAndTypes) {
 
     SYSTEMTIME before{}, after{};
     ::GetLocalTime(&before);
-    WriteRegistry(setup.form);
+    WriteRegistry(setup.choices);
     ::GetLocalTime(&after);
 
     const std::map<std::wstring, Value> uninstall = {
@@ -213,8 +217,8 @@ TEST(WriteRegistry, ValuesAndTypes) {
     settings.erase(L"InstallTime");
     const std::map<std::wstring, Value> expected = {
         // Crossed: each folder under the other one's name, as the form holds it.
-        {L"DataFolder", Sz(setup.form.ProgramFolder)},
-        {L"ProgramFolder", Sz(setup.form.DataFolder)},
+        {L"DataFolder", Sz(setup.choices.ProgramFolder)},
+        {L"ProgramFolder", Sz(setup.choices.DataFolder)},
         {L"RemoveableDataFolder", Sz(L"E:\\VessasQuorin\\Prog")},
         {L"RemoveableProgramFolder", Sz(L"E:\\VessasQuorin\\Data")},
         {L"Language", Sz(L"en-US")},
@@ -250,10 +254,10 @@ TEST(WriteRegistry, MachineKeyThatCannotBeCreatedIsSkippedSilently) {
     Installed setup;
     RegistrySandbox sandbox(Machine::Closed);
     DialogRecorder dialogs;
-    WriteRegistry(setup.form);
+    WriteRegistry(setup.choices);
     EXPECT_TRUE(dialogs.Dialogs().empty());
     EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstall));
-    EXPECT_EQ(Values(sandbox.User(), kSettings)[L"DataFolder"], Sz(setup.form.ProgramFolder));
+    EXPECT_EQ(Values(sandbox.User(), kSettings)[L"DataFolder"], Sz(setup.choices.ProgramFolder));
     EXPECT_EQ(Values(sandbox.User(), L"Software\\Classes\\.qvcalc")[L""], Sz(L"VessasQuorinGS"));
 }
 
@@ -263,8 +267,8 @@ TEST(WriteRegistry, HotfixKeepsTheSettingsKey) {
     RegistrySandbox sandbox;
     WriteValues(sandbox.User(), kSettings, kEarlierSettings);
     Installed setup(L"de-CH", L"C:\\x\\VQSetup_HF.exe");
-    ASSERT_TRUE(setup.form.IsHotfix);
-    WriteRegistry(setup.form);
+    ASSERT_TRUE(setup.choices.IsHotfix);
+    WriteRegistry(setup.choices);
     EXPECT_EQ(Values(sandbox.User(), kSettings), kEarlierSettings);
     EXPECT_EQ(Values(sandbox.Machine(), kUninstall)[L"DisplayIcon"], Sz(setup.Bin() + L"VQ_Icon.Ico"));
     EXPECT_EQ(Values(sandbox.User(), L"Software\\Classes\\VessasQuorin\\DefaultIcon")[L""],
@@ -288,10 +292,10 @@ TEST(ReadRegistry, OptionValues) {
                 values[name] = Sz(c.stored);
         WriteValues(sandbox.User(), kSettings, values);
         const auto form = SecondStart();
-        EXPECT_EQ(form->MakeStartMenuEntry, c.startMenu);
-        EXPECT_EQ(form->MakeDesktopLink, c.desktop);
-        EXPECT_EQ(form->CheckUpdates, c.updates);
-        EXPECT_EQ(form->UseRemoveable, c.removable);
+        EXPECT_EQ(form->Choices.MakeStartMenuEntry, c.startMenu);
+        EXPECT_EQ(form->Choices.MakeDesktopLink, c.desktop);
+        EXPECT_EQ(form->Choices.CheckUpdates, c.updates);
+        EXPECT_EQ(form->Choices.UseRemoveable, c.removable);
         // Folders never written fall back to the defaults.
         EXPECT_TRUE(HasDefaultFolders(*form));
     }
@@ -326,8 +330,8 @@ TEST(ReadRegistry, MissingKeyGivesTheDefaultsAndIsNotCreated) {
     EXPECT_FALSE(KeyExists(sandbox.User(), kSettings));
     EXPECT_FALSE(KeyExists(sandbox.User(), L"SOFTWARE")) << "not even the parent";
     EXPECT_TRUE(HasDefaultFolders(*form));
-    EXPECT_TRUE(form->RemoveableProgramFolder.empty());
-    EXPECT_TRUE(form->MakeStartMenuEntry && form->MakeDesktopLink && form->CheckUpdates && !form->UseRemoveable);
+    EXPECT_TRUE(form->Choices.RemoveableProgramFolder.empty());
+    EXPECT_TRUE(form->Choices.MakeStartMenuEntry && form->Choices.MakeDesktopLink && form->Choices.CheckUpdates && !form->Choices.UseRemoveable);
 }
 
 // A settings key this program did not write (a value of another type) is passed over without a
@@ -342,7 +346,7 @@ TEST(ReadRegistry, UnreadableKeyFallsBackToTheDefaultFolders) {
     const auto form = SecondStart();
     EXPECT_TRUE(dialogs.Dialogs().empty());
     EXPECT_TRUE(HasDefaultFolders(*form));
-    EXPECT_TRUE(form->RemoveableProgramFolder.empty());
+    EXPECT_TRUE(form->Choices.RemoveableProgramFolder.empty());
 }
 
 // A complete installation, then the setup started again: the earlier choices are back in their
@@ -350,31 +354,31 @@ TEST(ReadRegistry, UnreadableKeyFallsBackToTheDefaultFolders) {
 TEST(RoundTrip, SecondStartShowsTheChoicesOfTheInstallation) {
     RegistrySandbox sandbox;
     Installed setup(L"en-US");
-    setup.form.RemoveableProgramFolder = L"E:\\VessasQuorin\\Prog";
-    setup.form.RemoveableDataFolder = L"E:\\VessasQuorin\\Data";
-    setup.form.CheckUpdates = false;
+    setup.choices.RemoveableProgramFolder = L"E:\\VessasQuorin\\Prog";
+    setup.choices.RemoveableDataFolder = L"E:\\VessasQuorin\\Data";
+    setup.choices.CheckUpdates = false;
     // Options off, so that the round trip shows stored "N" coming back as false.
-    setup.form.MakeDesktopLink = false;
-    setup.form.MakeStartMenuEntry = false;
-    ctl::ComboSelect(setup.form.DateFormatComboBox, 1);
-    ASSERT_EQ(RunInstallation(setup.form), 1);
+    setup.choices.MakeDesktopLink = false;
+    setup.choices.MakeStartMenuEntry = false;
+    setup.choices.DateFormat = L"MM/DD/YY";
+    ASSERT_EQ(setup.Run(), 1);
     const auto stored = Values(sandbox.User(), kSettings);
-    EXPECT_EQ(stored.at(L"DataFolder"), Sz(setup.form.ProgramFolder));
-    EXPECT_EQ(stored.at(L"ProgramFolder"), Sz(setup.form.DataFolder));
-    ASSERT_NE(setup.form.ProgramFolder, setup.form.DataFolder);
+    EXPECT_EQ(stored.at(L"DataFolder"), Sz(setup.choices.ProgramFolder));
+    EXPECT_EQ(stored.at(L"ProgramFolder"), Sz(setup.choices.DataFolder));
+    ASSERT_NE(setup.choices.ProgramFolder, setup.choices.DataFolder);
     EXPECT_EQ(Values(sandbox.Machine(), kUninstall).at(L"UninstallString"), Sz(L"\"" + setup.program + L"\\VQUninstall.Exe\""));
     EXPECT_GT(Values(sandbox.Machine(), kUninstall).at(L"EstimatedSize").Number, 10u) << "the placed program";
 
     CurrentLanguage = L"de-DE";
     const auto second = SecondStart();
-    EXPECT_EQ(second->ProgramFolder, setup.form.ProgramFolder);
-    EXPECT_EQ(second->DataFolder, setup.form.DataFolder);
-    EXPECT_EQ(second->RemoveableProgramFolder, L"E:\\VessasQuorin\\Prog");
-    EXPECT_EQ(second->RemoveableDataFolder, L"E:\\VessasQuorin\\Data");
-    EXPECT_FALSE(second->CheckUpdates);
-    EXPECT_FALSE(second->MakeDesktopLink);
-    EXPECT_FALSE(second->MakeStartMenuEntry);
-    EXPECT_FALSE(second->UseRemoveable);
+    EXPECT_EQ(second->Choices.ProgramFolder, setup.choices.ProgramFolder);
+    EXPECT_EQ(second->Choices.DataFolder, setup.choices.DataFolder);
+    EXPECT_EQ(second->Choices.RemoveableProgramFolder, L"E:\\VessasQuorin\\Prog");
+    EXPECT_EQ(second->Choices.RemoveableDataFolder, L"E:\\VessasQuorin\\Data");
+    EXPECT_FALSE(second->Choices.CheckUpdates);
+    EXPECT_FALSE(second->Choices.MakeDesktopLink);
+    EXPECT_FALSE(second->Choices.MakeStartMenuEntry);
+    EXPECT_FALSE(second->Choices.UseRemoveable);
     EXPECT_EQ(CurrentLanguage, L"en-US");
     EXPECT_EQ(ctl::ComboIndex(second->DateFormatComboBox), 1);
 }

@@ -56,13 +56,13 @@ TEST(CommandLine, Table) {
         for (const auto& p : c.params) joined += p + L" ";
         SCOPED_TRACE(std::string(joined.begin(), joined.end()));
         auto form = MakeForm(c.params);
-        EXPECT_EQ(form->IsTestMode, c.test);
-        EXPECT_EQ(form->IsSilent, c.silent);
+        EXPECT_EQ(form->Choices.IsTestMode, c.test);
+        EXPECT_EQ(form->Choices.IsSilent, c.silent);
         EXPECT_EQ(form->LanguageParameter, c.language);
         // The folder page's edits store the folders back in their folder form.
-        EXPECT_EQ(form->ProgramFolder, Utillity::AddBackslash(c.program));
-        EXPECT_EQ(form->DataFolder, Utillity::AddBackslash(c.data));
-        EXPECT_EQ(form->SetupFileName, c.test ? std::wstring(L"C:\\VQSetupTest\\VessasQuorinSetup-9.9.exe") : kSetup);
+        EXPECT_EQ(form->Choices.ProgramFolder, Utillity::AddBackslash(c.program));
+        EXPECT_EQ(form->Choices.DataFolder, Utillity::AddBackslash(c.data));
+        EXPECT_EQ(form->Choices.SetupFileName, c.test ? std::wstring(L"C:\\VQSetupTest\\VessasQuorinSetup-9.9.exe") : kSetup);
         EXPECT_EQ(form->PageIndex, c.silent ? 6 : 0);
         EXPECT_EQ(form->TimerInstallEnabled, c.silent);
         EXPECT_EQ(ctl::GetText(form->Handle()), L"VESSA'S QUORIN 9.9");
@@ -92,8 +92,8 @@ TEST(FileNameMarkers, LanguageAndHotfix) {
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.path, c.path + wcslen(c.path)));
         auto form = MakeForm({}, c.path);
-        EXPECT_EQ(form->FileLanguage, c.language);
-        EXPECT_EQ(form->IsHotfix, c.hotfix);
+        EXPECT_EQ(form->Choices.FileLanguage, c.language);
+        EXPECT_EQ(form->Choices.IsHotfix, c.hotfix);
     }
 }
 
@@ -101,9 +101,9 @@ TEST(FormCreate, DefaultsAndStartUpLogLines) {
     const size_t before = LogLines().size();
     auto form = MakeForm({});
     EXPECT_EQ(form->DefaultProgramFolder, L"C:\\Program Files\\VessasQuorin");
-    EXPECT_EQ(form->PublicFolder, L"C:\\users\\Public\\");
-    EXPECT_TRUE(form->MakeStartMenuEntry && form->MakeDesktopLink && form->CheckUpdates);
-    EXPECT_FALSE(form->UseRemoveable);
+    EXPECT_EQ(form->Choices.PublicFolder, L"C:\\users\\Public\\");
+    EXPECT_TRUE(form->Choices.MakeStartMenuEntry && form->Choices.MakeDesktopLink && form->Choices.CheckUpdates);
+    EXPECT_FALSE(form->Choices.UseRemoveable);
     EXPECT_TRUE(form->OptionEventsEnabled);
     EXPECT_TRUE(form->LanguageEventsEnabled);
     EXPECT_EQ(ListView_GetItemCount(form->OptionsListView), 5);
@@ -131,47 +131,9 @@ TEST(FormCreate, HotfixShowsTheHotfixLabelAndHidesTheLicence) {
     EXPECT_FALSE(ctl::IsShown(form->TermsAndConditionsRichEdit));
 }
 
-TEST(FolderOperations, BinRuleAndRemovableChoice) {
-    auto form = MakeForm({});
-    // A folder chosen inside an installation's Bin folder stands for that installation; a folder
-    // whose name only begins with "Bin" is a folder like any other.
-    const struct { const wchar_t* folder; const wchar_t* without; } cases[] = {
-        {L"C:\\Program Files\\VessasQuorin\\Bin", L"C:\\Program Files\\VessasQuorin\\"},
-        {L"C:\\Program Files\\VessasQuorin\\Bin\\", L"C:\\Program Files\\VessasQuorin\\"},
-        {L"D:\\Apps\\VQ\\Bin\\Plugins", L"D:\\Apps\\VQ\\"},
-        {L"C:\\Bindings\\VQ", L"C:\\Bindings\\VQ\\"},
-        {L"C:\\Users\\Binh\\Apps\\VQ", L"C:\\Users\\Binh\\Apps\\VQ\\"},
-        {L"D:\\Binaries\\VQ", L"D:\\Binaries\\VQ\\"},
-        {L"D:\\VQ\\MyBin", L"D:\\VQ\\MyBin\\"},
-        // Never cut down to a drive's or a share's root.
-        {L"C:\\Bin\\VQ", L"C:\\Bin\\VQ\\"},
-        {L"C:\\Bin", L"C:\\Bin\\"},
-        {L"\\\\srv\\share\\Bin\\VQ", L"\\\\srv\\share\\Bin\\VQ\\"},
-        {L"\\\\srv\\share\\VQ\\Bin", L"\\\\srv\\share\\VQ\\"},
-        {L"Bin\\X", L"Bin\\X\\"},
-        {L"C:\\bin\\VQ", L"C:\\bin\\VQ\\"},  // case-sensitive
-        {L"Bin", L"Bin\\"},
-        {L"D:\\VQ", L"D:\\VQ\\"},
-    };
-    for (const auto& c : cases) {
-        form->ProgramFolder = c.folder;
-        EXPECT_EQ(form->GetProgramFolder(false), c.without) << c.folder;
-        EXPECT_EQ(form->GetProgramFolder(true), std::wstring(c.without) + L"Bin\\") << c.folder;
-        EXPECT_EQ(form->GetUninstallFolder(), Utillity::AddBackslash(c.folder));
-    }
-    form->ProgramFolder = L"C:\\P";
-    form->DataFolder = L"C:\\D";
-    form->RemoveableProgramFolder = L"E:\\VessasQuorin\\Prog";
-    form->RemoveableDataFolder = L"E:\\VessasQuorin\\Data";
-    EXPECT_EQ(form->GetDataFolder(), L"C:\\D\\");
-    form->UseRemoveable = true;
-    EXPECT_EQ(form->GetProgramFolder(true), L"E:\\VessasQuorin\\Prog\\Bin\\");
-    EXPECT_EQ(form->GetDataFolder(), L"E:\\VessasQuorin\\Data\\");
-    EXPECT_EQ(form->GetUninstallFolder(), L"E:\\VessasQuorin\\Prog\\");
-    EXPECT_EQ(form->GetStartMenuFolder().substr(form->GetStartMenuFolder().size() - 14), L"Vessas Quorin\\");
-    EXPECT_EQ(UpperCase(form->GetCommonDesktopFolder()), L"C:\\USERS\\PUBLIC\\DESKTOP\\");
-
+TEST(FirstLetter, UpperCaseOrNothing) {
     EXPECT_EQ(TVQSetupForm::FirstLetter(L"e:\\x"), L'E');
+    EXPECT_EQ(TVQSetupForm::FirstLetter(L"\u00e9t\u00e9"), L'\u00c9');
     EXPECT_EQ(TVQSetupForm::FirstLetter(L""), L'\0');
 }
 
@@ -220,9 +182,9 @@ TEST(FormCreate, FailingStepIsReportedAndEndsFormCreate) {
 
     ASSERT_EQ(dialogs.Dialogs().size(), 1u);
     EXPECT_EQ(dialogs.Dialogs()[0].Message, L"Cannot open \\Software\\Microsoft\\Windows\\CurrentVersion\r\n");
-    EXPECT_TRUE(form->PublicFolder.empty());
-    EXPECT_FALSE(form->IsSilent);
-    EXPECT_TRUE(form->ProgramFolder.empty());
+    EXPECT_TRUE(form->Choices.PublicFolder.empty());
+    EXPECT_FALSE(form->Choices.IsSilent);
+    EXPECT_TRUE(form->Choices.ProgramFolder.empty());
     EXPECT_EQ(ctl::GetText(form->Handle()), L"");
 }
 
