@@ -80,7 +80,7 @@ int Transform(const Char* source, const Char* target, Char* error, Codec codec) 
     if (!source || !target || !*source || !*target)
         return Report<Char>(error, BadArguments, Words<Char>("missing source or target path"));
 
-    std::FILE* in = Api::Open(source, false);
+    gzipcodec::File in(Api::Open(source, false));
     if (!in) return Report<Char>(error, CannotOpenSource, WithLastError<Char>(Words<Char>("cannot open ") + source));
 
     // The temporary file lies in the target's folder, so the final rename never crosses volumes.
@@ -88,23 +88,20 @@ int Transform(const Char* source, const Char* target, Char* error, Codec codec) 
     const std::size_t slash = folder.find_last_of(Words<Char>("\\/"));
     folder = slash == Text<Char>::npos ? Words<Char>(".") : folder.substr(0, slash + 1);
     Char temp[MAX_PATH + 1] = {};
-    if (!Api::TempFileName(folder.c_str(), temp)) {
-        std::fclose(in);
+    if (!Api::TempFileName(folder.c_str(), temp))
         return Report<Char>(error, CannotCreateTarget,
                             WithLastError<Char>(Words<Char>("cannot create a temporary file in ") + folder));
-    }
-    std::FILE* out = Api::Open(temp, true);
+    gzipcodec::File out(Api::Open(temp, true));
     if (!out) {
-        std::fclose(in);
         const Text<Char> message = WithLastError<Char>(Words<Char>("cannot create ") + temp);
         Api::Delete(temp);
         return Report<Char>(error, CannotCreateTarget, message);
     }
     std::string text;
-    bool ok = codec(in, out, text);
-    std::fclose(in);
+    bool ok = codec(in.get(), out.get(), text);
+    in.reset();
     // Buffered data can still fail to reach the disk here.
-    if (std::fclose(out) != 0 && ok) {
+    if (std::fclose(out.release()) != 0 && ok) {
         ok = false;
         text = "cannot write the target file (disk full?)";
     }

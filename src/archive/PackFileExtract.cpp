@@ -1,5 +1,5 @@
 // Writing one archive entry to disk. Windows only; the reader itself is portable.
-#include <array>
+#include <vector>
 
 #include "archive/FileCompress.h"
 #include "archive/PackFileUnit.h"
@@ -9,9 +9,6 @@
 
 namespace {
 constexpr std::int32_t ChunkSize = 10000;
-
-// One copy buffer serves every entry of the run; the setup is single-threaded.
-std::array<std::uint8_t, ChunkSize> CopyBuffer;
 
 // A write may take fewer bytes than offered without failing (Wine does so when the disk fills up):
 // the rest is offered again, and the write that cannot take anything tells why.
@@ -45,18 +42,20 @@ void CopyEntryData(TPackFile& entry, const std::wstring& path, const std::wstrin
         return EVQError(message);
     };
     const std::wstring message = shownPath + L"(" + std::to_wstring(entry.Size) + L")";
+    std::vector<std::uint8_t>& buffer = owner.CopyBuffer;
+    buffer.resize(ChunkSize);
     owner.ArchiveStream->Seek(entry.DataOffset);
     // Size div ChunkSize full chunks, then the tail, which runs even when empty: every written
     // entry gives Size div 10000 + 1 progress reports.
     const std::int32_t chunks = entry.Size / ChunkSize;
     for (std::int32_t i = 0; i <= chunks; ++i) {
         const std::int32_t wanted = i < chunks ? ChunkSize : entry.Size % ChunkSize;
-        const auto n = static_cast<std::int32_t>(owner.ArchiveStream->Read(CopyBuffer.data(), wanted));
+        const auto n = static_cast<std::int32_t>(owner.ArchiveStream->Read(buffer.data(), wanted));
         if (n != wanted)
             throw failAndRemove(L"Cannot read " + std::to_wstring(wanted) + L" bytes of " + entry.FileName +
                                 L" from the archive, got " + std::to_wstring(n));
         owner.ReportProgress(entry.Group, message, n);
-        if (!WriteAll(file.get(), CopyBuffer.data(), static_cast<DWORD>(n)))
+        if (!WriteAll(file.get(), buffer.data(), static_cast<DWORD>(n)))
             throw failAndRemove(L"Cannot write file " + shownPath + L" (" + std::to_wstring(::GetLastError()) + L")");
     }
     // Data still cached can fail to reach the disk; only a successful close counts.

@@ -69,6 +69,8 @@ public:
     // the compressor is created, so this portable reader need not know the Windows type.
     std::shared_ptr<TFileCompress> Compressor;
     TProgressEvent OnProgress;
+    // The one buffer this reader's entries are copied through, made by the first entry written.
+    std::vector<std::uint8_t> CopyBuffer;
 
 private:
     std::int32_t ReadInteger();

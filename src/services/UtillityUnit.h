@@ -93,7 +93,9 @@ public:
     static bool CreateShortcut(const std::wstring& target, const std::wstring& workingFolder,
                                const std::wstring& linkFile);
 
-    // --- seams for tests: dialogs answered without a window, the shell's "open" recorded
+    // --- seams for tests: dialogs answered without a window, the folder picker answered, the
+    // shell's "open" recorded. They are process-wide because what they stand for is: the one
+    // user at the screen and the one shell of the session. Production code never sets them.
     static void SetDialogAnswerer(DialogAnswerer answerer);
     // Answers the folder picker: true with the chosen folder, or false for a cancelled picker.
     using FolderBrowser = std::function<bool(const std::wstring& title, std::wstring& folder)>;

@@ -13,6 +13,8 @@ extern std::wstring LogFileName;
 // Appends one time-stamped line to the setup log; a line that cannot be written is lost silently.
 void WriteLog(const std::wstring& text);
 
+// The standard error report. Every part of the program reports through it, the install run too:
+// it is the one error report of the process, as the log is its one log.
 void ReportError(const EVQError& error, const std::wstring& context);
 
 // The project's error for any standard exception (an allocation that failed, a container

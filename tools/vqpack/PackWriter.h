@@ -8,13 +8,11 @@
 #include <string>
 #include <vector>
 
+#include "GzipCodec.h"
+
 namespace vqpack {
 
-// An open C file, closed however the scope is left.
-struct FileCloser {
-    void operator()(std::FILE* f) const { if (f) std::fclose(f); }
-};
-using File = std::unique_ptr<std::FILE, FileCloser>;
+using File = gzipcodec::File;
 
 // A manifest or input that cannot become an archive; the text names the line or file.
 struct PackError : std::runtime_error {
