@@ -99,7 +99,7 @@ endforeach()
 
 add_library(vqplanted SHARED tests/win/PlantedDll.cpp)
 set_target_properties(vqplanted PROPERTIES PREFIX "" OUTPUT_NAME vqplanted)
-add_dependencies(hardening_test vqplanted)
+add_dependencies(hardening_test vqplanted VQSetup VessasQuorin)
 
 # VQSetup.exe must import nothing but Windows system DLLs.
 add_test(NAME build.system_imports_only

@@ -94,8 +94,8 @@ public:
     bool OptionEventsEnabled = false;
     std::wstring LanguageParameter;
     bool TimerInstallEnabled = false;
-    // The answer of the last install run (3 until a run has answered).
-    int LastRunAnswer = 3;
+    // The answer of the last install run (Abort until a run has answered).
+    int LastRunAnswer = mrAbort;
     // Runs the installation; tests replace it with a scripted one.
     std::function<int()> InstallRunner;
     // The process's exit code: 0 after a completed installation, otherwise the run's answer

@@ -1,20 +1,86 @@
-// The start-up hardening: once the DLL search is restricted to System32, a DLL planted beside the
-// program is no longer found by its bare name. The same call finds it before, which shows that
-// the test's DLL is really there to be found.
+// The start-up hardening of the real VQSetup.exe: a DLL planted beside the setup (as in a downloads
+// folder) must not be found by name inside the running setup. The test asks the running process
+// itself to load the DLL by its bare name, through a thread started in it at LoadLibraryW; the same
+// request made of a program without the hardening (the stand-in application) loads the planted
+// copy, which shows the request would find it.
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <tlhelp32.h>
 
-TEST(DllSearch, APlantedDllIsNotLoadedAfterTheHardening) {
-    HMODULE before = ::LoadLibraryW(L"vqplanted.dll");
-    ASSERT_NE(before, nullptr) << "the planted DLL beside the test program is found without the hardening";
-    ::FreeLibrary(before);
+#include <string>
 
-    ASSERT_TRUE(::SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32));
-    HMODULE after = ::LoadLibraryW(L"vqplanted.dll");
-    EXPECT_EQ(after, nullptr);
-    if (after) ::FreeLibrary(after);
-    // System DLLs are still found by name.
-    HMODULE system = ::LoadLibraryW(L"version.dll");
-    EXPECT_NE(system, nullptr);
-    if (system) ::FreeLibrary(system);
+#include "TestSupport.h"
+#include "services/Handles.h"
+
+using namespace testsupport;
+
+namespace {
+std::wstring ModuleFolder() {
+    wchar_t path[MAX_PATH] = {};
+    ::GetModuleFileNameW(nullptr, path, MAX_PATH);
+    std::wstring folder = path;
+    return folder.substr(0, folder.find_last_of(L'\\') + 1);
+}
+
+// Where kernel32 lies in another process: LoadLibraryW is at the same offset from it there.
+BYTE* RemoteKernel32(DWORD process) {
+    KernelHandle snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPMODULE | TH32CS_SNAPMODULE32, process));
+    if (!snapshot || snapshot.get() == INVALID_HANDLE_VALUE) return nullptr;
+    MODULEENTRY32W module{};
+    module.dwSize = sizeof module;
+    for (BOOL more = ::Module32FirstW(snapshot.get(), &module); more; more = ::Module32NextW(snapshot.get(), &module))
+        if (::lstrcmpiW(module.szModule, L"kernel32.dll") == 0) return module.modBaseAddr;
+    return nullptr;
+}
+
+// Starts program (copied beside the planted DLL), waits until it runs its message loop, and has
+// it load "vqplanted.dll" by name. True when the planted copy was loaded.
+bool LoadsThePlantedDll(const std::wstring& program, const std::wstring& arguments) {
+    ScratchFolder folder(L"planted");
+    const std::wstring exe = folder.Path() + program.substr(program.find_last_of(L'\\') + 1);
+    EXPECT_TRUE(::CopyFileW(program.c_str(), exe.c_str(), FALSE));
+    EXPECT_TRUE(::CopyFileW((ModuleFolder() + L"vqplanted.dll").c_str(), (folder.Path() + L"vqplanted.dll").c_str(), FALSE));
+
+    std::wstring command = L"\"" + exe + L"\" " + arguments;
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    if (!::CreateProcessW(exe.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.Path().c_str(), &si,
+                          &pi)) {
+        ADD_FAILURE() << "cannot start the program (" << ::GetLastError() << ")";
+        return false;
+    }
+    KernelHandle process(pi.hProcess), mainThread(pi.hThread);
+    ::WaitForInputIdle(process.get(), 20000);
+
+    bool loaded = false;
+    const std::wstring name = L"vqplanted.dll";
+    const SIZE_T bytes = (name.size() + 1) * sizeof(wchar_t);
+    void* remoteName = ::VirtualAllocEx(process.get(), nullptr, bytes, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+    BYTE* localKernel = reinterpret_cast<BYTE*>(::GetModuleHandleW(L"kernel32.dll"));
+    BYTE* remoteKernel = RemoteKernel32(pi.dwProcessId);
+    auto* loadLibrary = reinterpret_cast<BYTE*>(::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"), "LoadLibraryW"));
+    if (remoteName && remoteKernel && loadLibrary &&
+        ::WriteProcessMemory(process.get(), remoteName, name.c_str(), bytes, nullptr)) {
+        const auto start = reinterpret_cast<LPTHREAD_START_ROUTINE>(remoteKernel + (loadLibrary - localKernel));
+        KernelHandle thread(::CreateRemoteThread(process.get(), nullptr, 0, start, remoteName, 0, nullptr));
+        EXPECT_TRUE(thread) << "cannot start a thread in the program (" << ::GetLastError() << ")";
+        if (thread && ::WaitForSingleObject(thread.get(), 20000) == WAIT_OBJECT_0) {
+            DWORD module = 0;  // the low half of the HMODULE: zero when nothing was loaded
+            ::GetExitCodeThread(thread.get(), &module);
+            loaded = module != 0;
+        }
+    } else {
+        ADD_FAILURE() << "cannot prepare the request in the program";
+    }
+    ::TerminateProcess(process.get(), 0);
+    ::WaitForSingleObject(process.get(), 10000);
+    return loaded;
+}
+}  // namespace
+
+TEST(DllSearch, ThePlantedDllIsNotLoadedByTheRunningSetup) {
+    ASSERT_TRUE(LoadsThePlantedDll(ModuleFolder() + L"VessasQuorin.Exe", L"60"))
+        << "a program without the hardening finds the DLL beside it: the request is sound";
+    EXPECT_FALSE(LoadsThePlantedDll(ModuleFolder() + L"VQSetup.exe", L""));
 }

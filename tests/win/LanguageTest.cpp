@@ -148,7 +148,7 @@ TEST(ApplyLanguage, SwitchingKeepsTheDateFormatAndRefillsEveryCaption) {
     Choose(*form, form->LanguageComboBox, 4);
     EXPECT_EQ(CurrentLanguage, L"fr-FR");
     EXPECT_FALSE(ctl::IsShown(form->DateFormatComboBox));
-    EXPECT_EQ(ctl::GetText(form->WellcomeLabel), Language::LocalizedText(30));
+    EXPECT_EQ(ctl::GetText(form->WellcomeLabel), L"Bienvenu \u00e0 l'assistant d'installation\r\nde Vessa's Quorin");
     EXPECT_EQ(ctl::GetText(form->BackButton), L"< Zur\u00fcck") << "Back keeps its form caption";
 
     Choose(*form, form->LanguageComboBox, 3);
@@ -159,6 +159,15 @@ TEST(ApplyLanguage, SwitchingKeepsTheDateFormatAndRefillsEveryCaption) {
     // (custom, matching an unticked desktop link).
     ListView_SetCheckState(form->OptionsListView, 2, FALSE);
     ASSERT_EQ(ctl::ComboIndex(form->OptionsComboBox), 1);
+    // The words of the custom setup type and of the removable option, by position in the list.
+    const struct { const wchar_t* custom; const wchar_t* removable; } words[6] = {
+        {L"Benutzerdefinierte Installation", L"Installation auf einem Wechseldatentr\u00e4ger (USB-Stick)"},
+        {L"Benutzerdefinierte Installation", L"Installation auf einem Wechseldatentr\u00e4ger (USB-Stick)"},
+        {L"Benutzerdefinierte Installation", L"Installation auf einem Wechseldatentr\u00e4ger (USB-Stick)"},
+        {L"Custom installation", L"Installation on a removable disk (USB stick)"},
+        {L"Installation personnalis\u00e9e", L"Installation sur un support amovible (cl\u00e9 USB)"},
+        {L"Instalaci\u00f3n personalizada", L"Instalaci\u00f3n en un disco extra\u00edble (memoria USB)"},
+    };
     for (int position = 0; position < 6; ++position) {
         Choose(*form, form->LanguageComboBox, position);
         for (HWND w : {form->WellcomeLabel, form->WellcomeInfoLabel, form->LanguageInfoLabel, form->DriveLabel,
@@ -172,10 +181,10 @@ TEST(ApplyLanguage, SwitchingKeepsTheDateFormatAndRefillsEveryCaption) {
                        form->InstallButton})
             EXPECT_FALSE(ctl::GetText(w).empty()) << "position " << position << " control " << ::GetDlgCtrlID(w);
         EXPECT_EQ(ctl::ComboIndex(form->OptionsComboBox), 1);
-        EXPECT_EQ(ctl::ComboItemText(form->OptionsComboBox, 1), Language::LocalizedText(38));
+        EXPECT_EQ(ctl::ComboItemText(form->OptionsComboBox, 1), words[position].custom);
         wchar_t item[256] = {};
         ListView_GetItemText(form->OptionsListView, 4, 0, item, 256);
-        EXPECT_EQ(std::wstring(item), Language::LocalizedText(41));
+        EXPECT_EQ(std::wstring(item), words[position].removable);
     }
 }
 
@@ -214,7 +223,7 @@ TEST(Licence, UnknownLanguageEmptiesTheTextsAndReportsTheMissingDocument) {
     EXPECT_EQ(dialogs.Dialogs()[0].Message, L"Resource TERMSANDCONDITIONS_PT_PT not found\r\n");
     // The wizard goes on: the next language applies normally.
     form->ApplyLanguage(L"en-US");
-    EXPECT_EQ(ctl::GetText(form->WellcomeLabel), Language::LocalizedText(30));
+    EXPECT_EQ(ctl::GetText(form->WellcomeLabel), L"Welcome to the Vessa's Quorin\r\nSetup assistant");
     EXPECT_EQ(dialogs.Dialogs().size(), 1u);
 }
 

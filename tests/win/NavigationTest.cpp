@@ -103,7 +103,9 @@ TEST(Pages, DataFolderMustNotLieInsideProgramFiles) {
         EXPECT_EQ(form->PageIndex, c.refused ? pgFolder : pgConfirm) << c.data;
         ASSERT_EQ(dialogs.Dialogs().size(), c.refused ? 1u : 0u) << c.data;
         if (c.refused) {
-            EXPECT_EQ(dialogs.Dialogs()[0].Message, Language::LocalizedText(72) + L"\r\n\"C:\\Program Files\\\"");
+            EXPECT_EQ(dialogs.Dialogs()[0].Message,
+                      L"The data directory cannot be the Windows-Program-Folder. (no writing permissions)\r\n"
+                      L"\"C:\\Program Files\\\"");
         }
     }
 }
@@ -233,7 +235,9 @@ TEST(Closing, AskedExceptOnTheFinishPageAndWhenSilent) {
         ASSERT_EQ(dialogs.Dialogs().size(), 1u);
         const DialogRequest& q = dialogs.Dialogs()[0];
         EXPECT_EQ(q.Caption, L"Exit setup");
-        EXPECT_EQ(q.Message, Language::LocalizedText(63));
+        EXPECT_EQ(q.Message, L"The setup is not yet finished. If you terminate it now, \r\n, the program is not installed."
+                             L"\r\n\r\nYou can execute the setup programme at a later time again in order to complete "
+                             L"the installation\r\n\r\nQuit setup?");
         EXPECT_EQ(q.Kind, DialogKind::Confirmation);
         ASSERT_EQ(q.Buttons.size(), 2u);
         EXPECT_EQ(q.Buttons[0].Caption, L"Yes");

@@ -122,7 +122,10 @@ TEST(Folders, BrowsingAppendsTheProductFolder) {
     EXPECT_EQ(titles[0], L"Program - Folder");
     EXPECT_EQ(starts[0], L"C:\\Program Files\\");
     EXPECT_EQ(titles[3], L"Data - Folder");
-    EXPECT_EQ(starts[3], Utillity::GetSpecialFolder(nullptr, 0x1A));
+    // The user's application-data folder, as the environment names it.
+    wchar_t appData[MAX_PATH] = {};
+    ::GetEnvironmentVariableW(L"APPDATA", appData, MAX_PATH);
+    EXPECT_EQ(UpperCase(starts[3]), UpperCase(Utillity::AddBackslash(appData)));
 
     // Set defaults brings both back.
     form->ResetFoldersButtonClick();

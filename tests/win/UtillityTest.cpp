@@ -137,14 +137,29 @@ TEST(AppendLogLine, AppendsTimeStampedLinesInCallOrder) {
     EXPECT_EQ(LogText(rest), "second \xE4\xDF\x80\r\ncontinued\r\n");
 }
 
+// A log that cannot be written costs the line and nothing else: no error, no dialog, and no file
+// written anywhere else instead (the current folder, say).
 TEST(AppendLogLine, ALogThatCannotBeWrittenIsLostSilently) {
-    wchar_t saved[MAX_PATH] = {};
+    ScratchFolder scratch(L"lostlog");
+    ScratchFolder current(L"lostlogcwd");
+    // Where the log should be there is a folder of that name; elsewhere there is no folder at all.
+    ASSERT_TRUE(::CreateDirectoryW((scratch.Path() + L"vq_lost.txt").c_str(), nullptr));
+    wchar_t saved[MAX_PATH] = {}, savedCwd[MAX_PATH] = {};
     ::GetEnvironmentVariableW(L"TMP", saved, MAX_PATH);
-    ::SetEnvironmentVariableW(L"TMP", L"C:\\no\\such\\temp\\folder");
-    Utillity::AppendLogLine(L"vq_lost.txt", L"lost");
-    Utillity::ShowTempFile(L"vq_lost.txt");
+    ::GetCurrentDirectoryW(MAX_PATH, savedCwd);
+    ::SetCurrentDirectoryW(current.Path().c_str());
+    DialogRecorder dialogs;
+    for (const std::wstring& temp : {scratch.Path(), std::wstring(L"C:\\no\\such\\temp\\folder")}) {
+        ::SetEnvironmentVariableW(L"TMP", temp.c_str());
+        EXPECT_NO_THROW(Utillity::AppendLogLine(L"vq_lost.txt", L"lost"));
+        EXPECT_NO_THROW(Utillity::ShowTempFile(L"vq_lost.txt"));
+    }
     ::SetEnvironmentVariableW(L"TMP", saved[0] ? saved : nullptr);
-    EXPECT_FALSE(Utillity::DirExists(L"C:\\no\\such\\temp\\folder"));
+    ::SetCurrentDirectoryW(savedCwd);
+    EXPECT_TRUE(dialogs.Dialogs().empty());
+    EXPECT_TRUE(Utillity::DirExists(scratch.Path() + L"vq_lost.txt"));
+    EXPECT_FALSE(Utillity::FileExists(current.Path() + L"vq_lost.txt"));
+    EXPECT_FALSE(Utillity::DirExists(L"C:\\no"));
 }
 
 TEST(RemoveFileAndFolder, DeleteThroughTheShell) {
@@ -218,8 +233,10 @@ TEST(GetFileSize, MissingFileRaisesTheOpenError) {
 TEST(SystemQueries, FoldersAndUser) {
     EXPECT_EQ(Utillity::GetProgramFilesFolder(), L"C:\\Program Files\\");
     EXPECT_EQ(UpperCase(Utillity::GetSpecialFolder(nullptr, CSIDL_COMMON_DESKTOPDIRECTORY)), L"C:\\USERS\\PUBLIC\\DESKTOP\\");
-    const std::wstring appData = Utillity::GetSpecialFolder(nullptr, CSIDL_APPDATA);
-    EXPECT_EQ(appData.back(), L'\\');
+    // Against the environment, which the system fills from its own record of the folders.
+    wchar_t appData[MAX_PATH] = {};
+    ASSERT_GT(::GetEnvironmentVariableW(L"APPDATA", appData, MAX_PATH), 0u);
+    EXPECT_EQ(UpperCase(Utillity::GetSpecialFolder(nullptr, CSIDL_APPDATA)), UpperCase(Utillity::AddBackslash(appData)));
     EXPECT_FALSE(Utillity::GetCurrentUserName().empty());
     EXPECT_NE(Utillity::GetSystemLanguage(), 0);
 }
