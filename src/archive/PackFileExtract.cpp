@@ -79,27 +79,28 @@ void WriteStoredEntry(TPackFile& entry, const std::wstring& targetFolder, const 
 }
 }  // namespace
 
-void TPackFile::Extract(const std::wstring& rootFolder) {
+TPackFile::Outcome TPackFile::Extract(const std::wstring& rootFolder) {
     CheckPath();
     const std::wstring targetFolder = rootFolder + Utillity::AddBackslash(Folder);
     const std::wstring targetPath = targetFolder + FileName;
 
     if (DeleteEntry) {
         // Only the file this entry describes goes; one of another size is someone else's.
+        bool removed = false;
         if (Utillity::FileExists(targetPath) && static_cast<std::int32_t>(Utillity::GetFileSize(targetPath)) == Size)
-            Utillity::RemoveFile(targetPath);
+            removed = Utillity::RemoveFile(targetPath);
         Owner->ReportProgress(Group, L"DELETE:" + targetPath, Size);
-        return;
+        return removed ? Outcome::Deleted : Outcome::NotDeleted;
     }
     if (Utillity::FileExists(targetPath) && !Overwrite) {
         Owner->ReportProgress(Group, L"NO_OVERWRITE:" + targetPath, Size);
-        return;
+        return Outcome::Kept;
     }
     // A folder that cannot be made shows up as the file that cannot be created.
     if (!Utillity::DirExists(targetFolder)) Utillity::MakeFolderPath(targetFolder);
     if (!Compressed) {
         WriteStoredEntry(*this, targetFolder, targetPath);
-        return;
+        return Outcome::Written;
     }
     // Created by MakeTempFileName already; removed when it cannot even be opened for writing.
     const std::wstring writePath = Utillity::MakeTempFileName();
@@ -116,4 +117,5 @@ void TPackFile::Extract(const std::wstring& rootFolder) {
     if (Owner->Compressor->DeflateFile(writePath, targetPath, errorText) != 0)
         throw EVQError(L"Error Deflate " + errorText);
     Utillity::RemoveFile(writePath);
+    return Outcome::Written;
 }

@@ -32,9 +32,16 @@ public:
     bool DeleteEntry = false;
     TPackFiles* Owner = nullptr;  // not owned
 
+    // What Extract did with the entry's file.
+    enum class Outcome {
+        Written,     // created, or replaced because the entry overwrites: the file is this entry's
+        Kept,        // an existing file stayed, as the entry does not overwrite
+        Deleted,     // a delete entry removed the file of its size
+        NotDeleted,  // a delete entry found no file of its size
+    };
     // Writes, keeps or deletes this entry's file below rootFolder (absolute, with trailing
     // backslash). Raises EVQError on any failure. Windows only.
-    void Extract(const std::wstring& rootFolder);
+    Outcome Extract(const std::wstring& rootFolder);
     // Counts the entry as done without touching any file.
     void Skip(const std::wstring& message);
     // Raises EVQError when the entry's folder or file name would leave its root folder.
