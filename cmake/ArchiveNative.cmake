@@ -41,6 +41,7 @@ if(VQ_FUZZ)
     list(FILTER fuzz_sources INCLUDE REGEX "\\.cpp$")
     # Not named like its target: make would take the file for the target and drop the rule.
     set(VQ_FUZZER ${CMAKE_BINARY_DIR}/fuzz/pack_file_fuzzer)
+    file(MAKE_DIRECTORY ${CMAKE_BINARY_DIR}/fuzz)
     add_custom_command(OUTPUT ${VQ_FUZZER}
         COMMAND ${VQ_CLANGXX} -std=c++20 -g -O1 -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=all
                 -Wall -Wextra $<$<BOOL:${VQ_WERROR}>:-Werror>
