@@ -1,5 +1,5 @@
-# The payload archive on Windows: extraction in the setup, ziplib.dll, the archives the setup
-# and its tests carry, and the archive tests.
+# The payload archive on Windows: ziplib.dll, the archives the setup and its tests carry, and the
+# archive tests. (The extraction code itself is part of vqsetup_core, cmake/Sources.cmake.)
 #
 #   -DPAYLOAD=manifest   embed an archive built from this manifest (files relative to it)
 #   -DARCHIVE=file       embed this archive byte for byte
@@ -7,29 +7,26 @@
 set(PAYLOAD "" CACHE FILEPATH "Manifest of the payload VQSetup.exe carries (default: the project's own)")
 set(ARCHIVE "" CACHE FILEPATH "Archive VQSetup.exe carries byte for byte (overrides PAYLOAD)")
 
-target_sources(vqsetup_core PRIVATE
-    src/archive/PackFileUnit.cpp
-    src/archive/PackFileExtract.cpp
-    src/archive/FileCompress.cpp
-    src/archive/ResourceStream.cpp)
-
 # ziplib.dll on Debian's static MinGW zlib, so that it too imports nothing but Windows.
 find_library(VQ_MINGW_ZLIB NAMES libz.a z REQUIRED)
-add_library(ziplib SHARED ziplib/ziplib.cpp ziplib/GzipCodec.cpp ziplib/ziplib.def)
+add_library(ziplib SHARED ${VQ_ZIPLIB_SOURCES})
 set_target_properties(ziplib PROPERTIES PREFIX "" OUTPUT_NAME ziplib)
 target_link_libraries(ziplib PRIVATE ${VQ_MINGW_ZLIB})
 # It travels inside the archive; symbols would only make the setup larger.
 target_link_options(ziplib PRIVATE -s)
-add_test(NAME build.ziplib_system_imports_only
-         COMMAND ${CMAKE_SOURCE_DIR}/scripts/check-imports $<TARGET_FILE:ziplib>)
+vq_own_code(ziplib)
+vq_ship(ziplib PAYLOAD)
 
 # For the tests only: the library as it was before its wide exports, which setups in the field
 # may still carry. Without the .def, which names the wide exports too; dllexport alone gives the
 # plain names on x64.
-add_library(ziplib_ansi SHARED ziplib/ziplib.cpp ziplib/GzipCodec.cpp)
+set(ziplib_ansi_sources ${VQ_ZIPLIB_SOURCES})
+list(FILTER ziplib_ansi_sources EXCLUDE REGEX "\\.def$")
+add_library(ziplib_ansi SHARED ${ziplib_ansi_sources})
 set_target_properties(ziplib_ansi PROPERTIES PREFIX "" OUTPUT_NAME ziplib_ansi)
 target_compile_definitions(ziplib_ansi PRIVATE ZIPLIB_ANSI_ONLY=1)
 target_link_libraries(ziplib_ansi PRIVATE ${VQ_MINGW_ZLIB})
+vq_own_code(ziplib_ansi)
 
 # The archives are written by the host tools of the native tree.
 if(NOT VQ_NATIVE_DIR)
@@ -39,11 +36,15 @@ set(VQ_VQPACK ${VQ_NATIVE_DIR}/vqpack)
 set(VQ_VQSTANDIN ${VQ_NATIVE_DIR}/vqstandin)
 
 # Stages a payload description in the build tree (the manifest, its stand-ins from vqstandin,
-# this tree's ziplib.dll, VessasQuorin.Exe and the program icon under built/) and packs it.
+# this tree's payload programs (vq_ship PAYLOAD) and the program icon under built/) and packs it.
 function(vq_payload_archive name manifest standins archive)
     set(stage ${CMAKE_BINARY_DIR}/payload/${name})
     get_filename_component(manifest_name ${manifest} NAME)
     set(standin_stamp ${stage}/standin.stamp)
+    set(payload_files "")
+    foreach(target ${VQ_PAYLOAD_TARGETS})
+        list(APPEND payload_files $<TARGET_FILE:${target}>)
+    endforeach()
     add_custom_command(OUTPUT ${standin_stamp}
         COMMAND ${CMAKE_COMMAND} -E rm -rf ${stage}/standin
         COMMAND ${VQ_VQSTANDIN} ${standins} ${stage}
@@ -53,11 +54,11 @@ function(vq_payload_archive name manifest standins archive)
         VERBATIM)
     add_custom_command(OUTPUT ${archive}
         COMMAND ${CMAKE_COMMAND} -E make_directory ${stage}/built
-        COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:ziplib> $<TARGET_FILE:VessasQuorin> ${stage}/built/
+        COMMAND ${CMAKE_COMMAND} -E copy ${payload_files} ${stage}/built/
         COMMAND ${CMAKE_COMMAND} -E copy ${CMAKE_SOURCE_DIR}/src/resources/VQSetup.ico ${stage}/built/VQ_Icon.Ico
         COMMAND ${CMAKE_COMMAND} -E copy ${manifest} ${stage}/${manifest_name}
         COMMAND ${VQ_VQPACK} build ${stage}/${manifest_name} ${archive}
-        DEPENDS ${manifest} ${standin_stamp} ${VQ_VQPACK} ziplib VessasQuorin
+        DEPENDS ${manifest} ${standin_stamp} ${VQ_VQPACK} ${VQ_PAYLOAD_TARGETS}
                 ${CMAKE_SOURCE_DIR}/src/resources/VQSetup.ico
         COMMENT "Packing the ${name} payload"
         VERBATIM)
@@ -93,6 +94,8 @@ elseif(PAYLOAD)
 else()
     vq_payload_archive(full ${CMAKE_SOURCE_DIR}/payload/VQPayload.manifest
                        ${CMAKE_SOURCE_DIR}/payload/StandIns.txt ${VQ_SETUP_ARCHIVE})
+    # make sign packs the same stage again around the signed payload programs.
+    set(VQ_SETUP_STAGE_MANIFEST ${CMAKE_BINARY_DIR}/payload/full/VQPayload.manifest)
     add_custom_target(vq_setup_archive DEPENDS ${VQ_SETUP_ARCHIVE})
     set(VQ_SETUP_ARCHIVE_DEPENDS vq_setup_archive)
 endif()
@@ -108,8 +111,7 @@ vq_archive_resource(VQSetup ${CMAKE_BINARY_DIR}/Payload.rc ${VQ_SETUP_ARCHIVE})
 add_dependencies(VQSetup ${VQ_SETUP_ARCHIVE_DEPENDS})
 
 add_custom_target(vq_small_archive DEPENDS ${VQ_SMALL_ARCHIVE})
-vq_win_test(archive_test tests/win/ArchiveTest.cpp tests/win/WidePathTest.cpp tests/win/WineDrives.cpp)
-target_link_libraries(archive_test PRIVATE vq_testmain)
+vq_win_test(archive_test ${VQ_ARCHIVE_TEST_SOURCES})
 vq_archive_resource(archive_test ${CMAKE_BINARY_DIR}/ArchiveTestPayload.rc ${VQ_SMALL_ARCHIVE})
 add_dependencies(archive_test vq_small_archive VQSetup ziplib ziplib_ansi)
 # The test reads the setup's archive back out of VQSetup.exe; what it can expect of it depends on
@@ -120,8 +122,7 @@ endif()
 target_include_directories(archive_test PRIVATE tests/native)
 
 # The install run against the small payload, embedded as this test program's FILESTREAM.
-vq_win_test(install_test tests/win/InstallTest.cpp)
-target_link_libraries(install_test PRIVATE vq_testmain)
+vq_win_test(install_test OWN_PREFIX ${VQ_INSTALL_TEST_SOURCES})
 vq_archive_resource(install_test ${CMAKE_BINARY_DIR}/InstallTestPayload.rc ${VQ_SMALL_ARCHIVE})
 add_dependencies(install_test vq_small_archive VessasQuorin)
 target_include_directories(install_test PRIVATE tests/native)

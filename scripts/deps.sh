@@ -8,6 +8,10 @@ packages=(
     libz-mingw-w64-dev
     wine wine64 xvfb xauth imagemagick
     locales
+    # the archive reader's fuzzer: clang with libFuzzer and the sanitizer runtimes
+    clang libclang-rt-14-dev
+    # make sign and its round-trip test
+    osslsigncode openssl
 )
 # Wine takes the system language from the Unix locale, and it can name files outside ASCII only
 # when that locale's charset is UTF-8; a locale that does not exist falls back to C (ASCII). The
@@ -18,9 +22,11 @@ SUDO=""
 [ "$(id -u)" -eq 0 ] || SUDO=sudo
 export DEBIAN_FRONTEND=noninteractive
 
+# One query for all of them: make runs this before every build.
+installed=$(dpkg-query -W -f='${Package} ${Status}\n' "${packages[@]}" 2>/dev/null | sed -n 's/ install ok installed$//p' | sed 's/:.*//')
 missing=()
 for p in "${packages[@]}"; do
-    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+    grep -qx "$p" <<<"$installed" || missing+=("$p")
 done
 if [ ${#missing[@]} -gt 0 ]; then
     echo "deps: installing ${missing[*]}"

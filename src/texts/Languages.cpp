@@ -21,11 +21,11 @@ std::wstring NamePart(const std::wstring& path) {
 }  // namespace
 
 std::vector<LanguageEntry> LanguageList(FileLanguageMarker marker) {
+    // The marker of each position's language; the German ones share theirs.
+    constexpr FileLanguageMarker kMarkers[6] = {flGerman, flGerman, flGerman, flEnglish, flFrench, flSpanish};
     std::vector<LanguageEntry> list;
-    if (marker == flNone || marker == flGerman) list.insert(list.end(), kLanguages, kLanguages + 3);
-    if (marker == flNone || marker == flEnglish) list.push_back(kLanguages[3]);
-    if (marker == flNone || marker == flFrench) list.push_back(kLanguages[4]);
-    if (marker == flNone || marker == flSpanish) list.push_back(kLanguages[5]);
+    for (int i = 0; i < 6; ++i)
+        if (marker == flNone || marker == kMarkers[i]) list.push_back(kLanguages[i]);
     return list;
 }
 

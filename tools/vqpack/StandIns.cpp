@@ -137,10 +137,9 @@ Bytes Bitmap(Random& r, int w, int h) {
 // Program-like bytes: an "MZ" start, then 4 KiB blocks that are either noise (compressed code and
 // data) or repetitive (tables, padding, strings). noise is the share of noise blocks in per mille.
 Bytes Binary(Random& r, std::size_t size, int noise) {
-    Bytes b;
-    b.reserve(size);
     static const char stub[] = "MZ\x90\0\x03\0\0\0\x04\0\0\0\xFF\xFF\0\0This program cannot be run in DOS mode.\r\r\n$";
-    b.insert(b.end(), stub, stub + sizeof stub - 1);
+    Bytes b(stub, stub + sizeof stub - 1);
+    b.reserve(size);
     while (b.size() < size) {
         const bool isNoise = static_cast<int>(r.Below(1000)) < noise;
         const std::uint64_t pattern = r.Next();
