@@ -62,6 +62,7 @@ screenshots: build
 	@VQ_WINE_CACHE=$(abspath $(BUILD))/wine-template scripts/with-wine scripts/screenshots $(WIN) $(BUILD)/screenshots
 
 bench: build
+	@bash scripts/deps.sh bench
 	@VQ_WINE_CACHE=$(abspath $(BUILD))/wine-template scripts/with-wine scripts/bench $(WIN) $(BUILD)/bench
 
 release: configure

@@ -18,6 +18,10 @@ add_executable(BenchLoad ${VQ_BENCH_LOAD_SOURCES})
 target_link_libraries(BenchLoad PRIVATE vqsetup_core)
 target_link_options(BenchLoad PRIVATE -municode)
 
-foreach(target IdealExtractor BenchLaunch BenchLoad)
+# The yardstick of the start: a window and nothing else, to compare the setup's first window with.
+add_executable(MinimalWindow WIN32 ${VQ_MINIMAL_WINDOW_SOURCES})
+target_link_options(MinimalWindow PRIVATE -municode)
+
+foreach(target IdealExtractor BenchLaunch BenchLoad MinimalWindow)
     vq_own_code(${target})
 endforeach()

@@ -11,7 +11,7 @@ set(VQ_SIGNED_DIR ${CMAKE_BINARY_DIR}/signed)
 add_executable(VQSetupSigned WIN32 EXCLUDE_FROM_ALL $<TARGET_OBJECTS:vqsetup_main> ${VQ_RESOURCE_SOURCES})
 set_target_properties(VQSetupSigned PROPERTIES OUTPUT_NAME VQSetup RUNTIME_OUTPUT_DIRECTORY ${VQ_SIGNED_DIR})
 target_link_libraries(VQSetupSigned PRIVATE vqsetup_core)
-target_link_options(VQSetupSigned PRIVATE -municode -s)
+target_link_options(VQSetupSigned PRIVATE ${VQ_SETUP_LINK_OPTIONS})
 vq_archive_resource(VQSetupSigned ${CMAKE_BINARY_DIR}/SignedPayload.rc ${VQ_SIGNED_DIR}/FILESTREAM.vqa)
 
 # The list of what ships, one KIND=path line each, for the scripts: setup (VQSetup.exe), payload

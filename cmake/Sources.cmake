@@ -101,6 +101,8 @@ set(VQ_CORE_SOURCES
     src/engine/UpdateCheckUnit.cpp
     # src/wizard
     src/wizard/Controls.h
+    src/wizard/DeferredCaption.cpp
+    src/wizard/DeferredCaption.h
     src/wizard/FolderPages.cpp
     src/wizard/FormResources.h
     src/wizard/LanguagePages.cpp
@@ -219,6 +221,7 @@ set(VQ_PAGE_GALLERY_SOURCES
 set(VQ_IDEAL_EXTRACTOR_SOURCES tests/bench/IdealExtractor.cpp)
 set(VQ_BENCH_LAUNCH_SOURCES tests/bench/Launch.cpp)
 set(VQ_BENCH_LOAD_SOURCES tests/bench/Bench.cpp)
+set(VQ_MINIMAL_WINDOW_SOURCES tests/bench/MinimalWindow.cpp)
 
 # ---- every file above is one the build knows
 

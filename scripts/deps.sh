@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build and the tests need, and generates the Unix locales the
-# tests run in, when any is missing.
+# tests run in, when any is missing. "scripts/deps.sh bench" adds what only make bench needs.
 set -euo pipefail
 packages=(
     cmake make g++ zlib1g-dev googletest
@@ -13,6 +13,8 @@ packages=(
     # make sign and its round-trip test
     osslsigncode openssl
 )
+# The benchmark's other contender, an NSIS installer of the same files.
+[ "${1:-}" = bench ] && packages+=(nsis)
 # Wine takes the system language from the Unix locale, and it can name files outside ASCII only
 # when that locale's charset is UTF-8; a locale that does not exist falls back to C (ASCII). The
 # tests run in these (cmake/Windows.cmake, cmake/E2EWindows.cmake); Debian generates none of them.
@@ -23,7 +25,8 @@ SUDO=""
 export DEBIAN_FRONTEND=noninteractive
 
 # One query for all of them: make runs this before every build.
-installed=$(dpkg-query -W -f='${Package} ${Status}\n' "${packages[@]}" 2>/dev/null | sed -n 's/ install ok installed$//p' | sed 's/:.*//')
+# dpkg-query fails for a package it has never heard of, which is every package on a fresh machine.
+installed=$( (dpkg-query -W -f='${Package} ${Status}\n' "${packages[@]}" 2>/dev/null || true) | sed -n 's/ install ok installed$//p' | sed 's/:.*//')
 missing=()
 for p in "${packages[@]}"; do
     grep -qx "$p" <<<"$installed" || missing+=("$p")

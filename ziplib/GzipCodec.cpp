@@ -66,55 +66,101 @@ bool Compress(std::FILE* in, std::FILE* out, std::string& error) {
     return WriteAll(out, trailer, sizeof trailer, error);
 }
 
-bool Decompress(std::FILE* in, std::FILE* out, std::string& error) {
+struct Inflater::State {
+    explicit State(Sink s) : sink(std::move(s)), output(BufferSize) {}
+    Sink sink;
     z_stream z{};
+    bool initialised = false;
+    bool ended = false;   // the member's end was read
+    bool failed = false;
+    bool sawInput = false;
+    std::vector<unsigned char> output;
+};
+
+Inflater::Inflater(Sink sink) : state_(std::make_unique<State>(std::move(sink))) {
     // 16 + MAX_WBITS: zlib reads the gzip header with all its optional fields, checks its header
     // CRC when present, and checks the trailer's CRC-32 and length against what it inflated.
-    if (inflateInit2(&z, 16 + MAX_WBITS) != Z_OK) {
+    state_->initialised = inflateInit2(&state_->z, 16 + MAX_WBITS) == Z_OK;
+}
+
+Inflater::~Inflater() {
+    if (state_->initialised) inflateEnd(&state_->z);
+}
+
+bool Inflater::Feed(const void* data, std::size_t size, std::string& error) {
+    State& st = *state_;
+    if (!st.initialised) {
         error = "inflateInit2 failed";
         return false;
     }
-    std::vector<unsigned char> input(BufferSize), output(BufferSize);
-    int status = Z_OK;
-    bool ok = true;
-    bool sawInput = false;
-    while (ok && status != Z_STREAM_END) {
-        if (z.avail_in == 0) {
-            const std::size_t got = std::fread(input.data(), 1, input.size(), in);
-            if (std::ferror(in)) {
-                error = "cannot read the source file";
-                ok = false;
-                break;
-            }
-            if (got == 0) {
-                error = sawInput ? "the gzip data is truncated" : "the source file is empty";
-                ok = false;
-                break;
-            }
-            sawInput = true;
-            z.next_in = input.data();
-            z.avail_in = static_cast<uInt>(got);
-        }
-        z.next_out = output.data();
-        z.avail_out = static_cast<uInt>(output.size());
-        status = inflate(&z, Z_NO_FLUSH);
-        if (status != Z_OK && status != Z_STREAM_END) {
-            // Z_BUF_ERROR here means no progress was possible with the input at hand; more may come.
-            if (status != Z_BUF_ERROR) {
-                error = std::string("the gzip data is damaged: ") + (z.msg ? z.msg : "inflate failed");
-                ok = false;
-                break;
-            }
-        }
-        ok = WriteAll(out, output.data(), output.size() - z.avail_out, error);
+    if (st.failed) {
+        error = "the inflater has failed before";
+        return false;
     }
-    // A second member or trailing garbage means the file is not what the archive put there.
-    if (ok && (z.avail_in > 0 || std::fgetc(in) != EOF)) {
-        error = "the source file holds data after the gzip member";
-        ok = false;
+    if (size == 0) return true;
+    st.sawInput = true;
+    // A second member or trailing garbage means the data is not what the archive put there.
+    if (st.ended) {
+        error = "the gzip data holds bytes after its member";
+        st.failed = true;
+        return false;
     }
-    inflateEnd(&z);
-    return ok;
+    st.z.next_in = static_cast<Bytef*>(const_cast<void*>(data));
+    st.z.avail_in = static_cast<uInt>(size);
+    while (st.z.avail_in > 0 && !st.ended) {
+        st.z.next_out = st.output.data();
+        st.z.avail_out = static_cast<uInt>(st.output.size());
+        const int status = inflate(&st.z, Z_NO_FLUSH);
+        // Z_BUF_ERROR here means no progress was possible with the input at hand; more may come.
+        if (status != Z_OK && status != Z_STREAM_END && status != Z_BUF_ERROR) {
+            error = std::string("the gzip data is damaged: ") + (st.z.msg ? st.z.msg : "inflate failed");
+            st.failed = true;
+            return false;
+        }
+        const std::size_t produced = st.output.size() - st.z.avail_out;
+        if (produced > 0 && !st.sink(st.output.data(), produced, error)) {
+            st.failed = true;
+            return false;
+        }
+        if (status == Z_STREAM_END) st.ended = true;
+        if (status == Z_BUF_ERROR && produced == 0) break;
+    }
+    if (st.ended && st.z.avail_in > 0) {
+        error = "the gzip data holds bytes after its member";
+        st.failed = true;
+        return false;
+    }
+    return true;
+}
+
+bool Inflater::Finish(std::string& error) {
+    State& st = *state_;
+    if (st.failed) {
+        error = "the inflater has failed before";
+        return false;
+    }
+    if (!st.ended) {
+        error = st.sawInput ? "the gzip data is truncated" : "the gzip data is empty";
+        st.failed = true;
+        return false;
+    }
+    return true;
+}
+
+bool Decompress(std::FILE* in, std::FILE* out, std::string& error) {
+    Inflater inflater(
+        [out](const unsigned char* data, std::size_t size, std::string& e) { return WriteAll(out, data, size, e); });
+    std::vector<unsigned char> input(BufferSize);
+    for (;;) {
+        const std::size_t got = std::fread(input.data(), 1, input.size(), in);
+        if (std::ferror(in)) {
+            error = "cannot read the source file";
+            return false;
+        }
+        if (got == 0) break;
+        if (!inflater.Feed(input.data(), got, error)) return false;
+    }
+    return inflater.Finish(error);
 }
 
 }  // namespace gzipcodec

@@ -2,6 +2,7 @@
 // One gzip member (RFC 1952) between two open files. Shared by ziplib.dll and the archive
 // builder, so the member the builder writes is the one the library reads.
 #include <cstdio>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -21,5 +22,25 @@ bool Compress(std::FILE* in, std::FILE* out, std::string& error);
 // out. False, with a text in error, for anything else: a damaged or truncated member, a wrong
 // CRC-32 or length in the trailer, or bytes after the member.
 bool Decompress(std::FILE* in, std::FILE* out, std::string& error);
+
+// The same, fed piece by piece from memory: the member's bytes go in through Feed, in pieces of
+// any size, and what they inflate to goes to the sink as it comes. Finish says whether exactly one
+// intact member came in (CRC-32 and length checked). After a false answer the inflater is done.
+class Inflater {
+public:
+    // Takes the inflated bytes; false when they cannot be kept (the sink sets the error text).
+    using Sink = std::function<bool(const unsigned char* data, std::size_t size, std::string& error)>;
+    explicit Inflater(Sink sink);
+    ~Inflater();
+    Inflater(const Inflater&) = delete;
+    Inflater& operator=(const Inflater&) = delete;
+
+    bool Feed(const void* data, std::size_t size, std::string& error);
+    bool Finish(std::string& error);
+
+private:
+    struct State;
+    std::unique_ptr<State> state_;
+};
 
 }  // namespace gzipcodec

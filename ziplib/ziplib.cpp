@@ -13,11 +13,25 @@
 // worked, so a failure never leaves a corrupt or truncated target behind, nor an earlier one
 // destroyed, nor the temporary file.
 //
+// The setup's own installation inflates straight from its archive, without a temporary source file:
+//
+//   int __cdecl InflateBeginW(const wchar_t* target, void** stream, wchar_t* error);
+//   int __cdecl InflateWrite(void* stream, const void* data, unsigned size, wchar_t* error);
+//   int __cdecl InflateEnd(void* stream, int commit, wchar_t* error);
+//
+// Begin opens a stream that inflates one gzip member into target; Write feeds it the member's
+// bytes in pieces of any size; End with commit 1 checks that exactly one intact member came in
+// (CRC-32 and length) and only then replaces the target, End with commit 0 gives the stream up.
+// End always frees the stream, also after a failed Write. As above, the work goes into a temporary
+// file beside the target, and nothing is left behind on failure.
+//
 // Built with ZIPLIB_ANSI_ONLY, the library offers only the plain pair, as its first version did.
 #include <windows.h>
 
 #include <cstdio>
+#include <memory>
 #include <string>
+#include <utility>
 
 #include "GzipCodec.h"
 
@@ -138,6 +152,105 @@ __declspec(dllexport) int __cdecl CompressFile(const char* source, const char* t
 }
 
 #ifndef ZIPLIB_ANSI_ONLY
+namespace {
+// One member on its way into its target: the inflater, and the temporary file beside the target.
+struct Stream {
+    std::wstring Target, Temp;
+    HANDLE File = INVALID_HANDLE_VALUE;
+    std::unique_ptr<gzipcodec::Inflater> Inflater;
+    ~Stream() {
+        if (File != INVALID_HANDLE_VALUE) ::CloseHandle(File);
+        if (!Temp.empty()) ::DeleteFileW(Temp.c_str());
+    }
+};
+
+bool WriteToFile(HANDLE file, const unsigned char* data, std::size_t size, std::string& error) {
+    while (size > 0) {
+        DWORD written = 0;
+        if (!::WriteFile(file, data, static_cast<DWORD>(size), &written, nullptr) || written == 0) {
+            error = "cannot write the target file (error " + std::to_string(::GetLastError()) + ")";
+            return false;
+        }
+        data += written;
+        size -= written;
+    }
+    return true;
+}
+
+int StreamBegin(const wchar_t* target, void** handle, wchar_t* error) {
+    if (handle) *handle = nullptr;
+    if (error) error[0] = L'\0';
+    if (!target || !*target || !handle) return Report<wchar_t>(error, BadArguments, L"missing target or stream");
+    auto stream = std::make_unique<Stream>();
+    stream->Target = target;
+    const std::size_t slash = stream->Target.find_last_of(L"\\/");
+    const std::wstring folder = slash == std::wstring::npos ? L"." : stream->Target.substr(0, slash + 1);
+    wchar_t temp[MAX_PATH + 1] = {};
+    if (!::GetTempFileNameW(folder.c_str(), L"vqz", 0, temp))
+        return Report<wchar_t>(error, CannotCreateTarget, WithLastError<wchar_t>(L"cannot create a temporary file in " + folder));
+    stream->Temp = temp;
+    stream->File = ::CreateFileW(temp, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (stream->File == INVALID_HANDLE_VALUE)
+        return Report<wchar_t>(error, CannotCreateTarget, WithLastError<wchar_t>(std::wstring(L"cannot create ") + temp));
+    HANDLE file = stream->File;
+    stream->Inflater = std::make_unique<gzipcodec::Inflater>(
+        [file](const unsigned char* data, std::size_t size, std::string& e) { return WriteToFile(file, data, size, e); });
+    *handle = stream.release();
+    return Ok;
+}
+
+int StreamWrite(void* handle, const void* data, unsigned size, wchar_t* error) {
+    if (error) error[0] = L'\0';
+    auto* stream = static_cast<Stream*>(handle);
+    if (!stream || (!data && size > 0)) return Report<wchar_t>(error, BadArguments, L"missing stream or data");
+    std::string text;
+    if (!stream->Inflater->Feed(data, size, text))
+        return Report<wchar_t>(error, Failed, Words<wchar_t>(text + ": ") + stream->Target);
+    return Ok;
+}
+
+int StreamEnd(void* handle, int commit, wchar_t* error) {
+    if (error) error[0] = L'\0';
+    std::unique_ptr<Stream> stream(static_cast<Stream*>(handle));
+    if (!stream) return Report<wchar_t>(error, BadArguments, L"missing stream");
+    if (commit != 1) return Ok;
+    std::string text;
+    if (!stream->Inflater->Finish(text)) return Report<wchar_t>(error, Failed, Words<wchar_t>(text + ": ") + stream->Target);
+    // Buffered data can still fail to reach the disk here.
+    const HANDLE file = std::exchange(stream->File, INVALID_HANDLE_VALUE);
+    if (!::CloseHandle(file))
+        return Report<wchar_t>(error, Failed, WithLastError<wchar_t>(L"cannot write the target file: " + stream->Target));
+    if (!WideApi::Replace(stream->Temp.c_str(), stream->Target.c_str()))
+        return Report<wchar_t>(error, CannotReplaceTarget, WithLastError<wchar_t>(L"cannot replace " + stream->Target));
+    stream->Temp.clear();
+    return Ok;
+}
+}  // namespace
+
+__declspec(dllexport) int __cdecl InflateBeginW(const wchar_t* target, void** stream, wchar_t* error) {
+    try {
+        return StreamBegin(target, stream, error);
+    } catch (...) {
+        return Report<wchar_t>(error, Failed, L"out of memory");
+    }
+}
+
+__declspec(dllexport) int __cdecl InflateWrite(void* stream, const void* data, unsigned size, wchar_t* error) {
+    try {
+        return StreamWrite(stream, data, size, error);
+    } catch (...) {
+        return Report<wchar_t>(error, Failed, L"out of memory");
+    }
+}
+
+__declspec(dllexport) int __cdecl InflateEnd(void* stream, int commit, wchar_t* error) {
+    try {
+        return StreamEnd(stream, commit, error);
+    } catch (...) {
+        return Report<wchar_t>(error, Failed, L"out of memory");
+    }
+}
+
 __declspec(dllexport) int __cdecl DeflateFileW(const wchar_t* source, const wchar_t* target, wchar_t* error) {
     return Guarded<WideApi>(source, target, error, gzipcodec::Decompress);
 }

@@ -28,6 +28,7 @@ public:
     void Seek(std::int64_t position) override { position_ = position < 0 ? 0 : position; }
     std::int64_t Position() const override { return position_; }
     std::int64_t Size() const override { return size_; }
+    const void* Data() const noexcept { return data_; }
 
 private:
     const std::uint8_t* data_;

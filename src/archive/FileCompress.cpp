@@ -1,6 +1,7 @@
 #include "archive/FileCompress.h"
 
 #include <cwchar>
+#include <utility>
 
 #include "services/UtillityUnit.h"
 #include "services/VQError.h"
@@ -90,6 +91,43 @@ TFileCompress::TFileCompress(const std::wstring& libraryPath) {
     DeflateFileProc = Export<FileProc>(LibraryHandle.get(), "DeflateFile");
     if (!DeflateFileProc) throw fail(::GetLastError());
     DeflateFileWProc = Export<WideFileProc>(LibraryHandle.get(), "DeflateFileW");
+    InflateBeginProc = Export<decltype(InflateBeginProc)>(LibraryHandle.get(), "InflateBeginW");
+    InflateWriteProc = Export<decltype(InflateWriteProc)>(LibraryHandle.get(), "InflateWrite");
+    InflateEndProc = Export<decltype(InflateEndProc)>(LibraryHandle.get(), "InflateEnd");
+}
+
+namespace {
+// The library's answer as the error the setup reports: its text in a buffer one unit larger than
+// it may fill, so the text is terminated whatever it wrote.
+struct LibraryText {
+    wchar_t Buffer[TFileCompress::ErrorBufferSize + 1] = {};
+    EVQError Error() const { return EVQError(L"Error Deflate " + std::wstring(Buffer, wcsnlen(Buffer, TFileCompress::ErrorBufferSize))); }
+};
+}  // namespace
+
+TFileCompress::Inflation::Inflation(TFileCompress& library, const std::wstring& target) : library_(library) {
+    LibraryText text;
+    if (library_.InflateBeginProc(target.c_str(), &stream_, text.Buffer) != 0) {
+        stream_ = nullptr;
+        throw text.Error();
+    }
+}
+
+TFileCompress::Inflation::~Inflation() {
+    LibraryText ignored;
+    if (stream_) library_.InflateEndProc(stream_, 0, ignored.Buffer);
+}
+
+void TFileCompress::Inflation::Write(const void* data, unsigned size) {
+    LibraryText text;
+    if (library_.InflateWriteProc(stream_, data, size, text.Buffer) != 0) throw text.Error();
+}
+
+void TFileCompress::Inflation::Commit() {
+    LibraryText text;
+    // The library frees the stream whatever it answers.
+    const int result = library_.InflateEndProc(std::exchange(stream_, nullptr), 1, text.Buffer);
+    if (result != 0) throw text.Error();
 }
 
 int TFileCompress::DeflateFile(const std::wstring& source, const std::wstring& target, std::wstring& errorText) {

@@ -25,6 +25,27 @@ public:
     // Raises EVQError "Error Deflate ..." when that staging itself fails.
     int DeflateFile(const std::wstring& source, const std::wstring& target, std::wstring& errorText);
 
+    // Whether the library inflates from memory into a target file (its exports InflateBeginW,
+    // InflateWrite and InflateEnd); a library from before them decompresses from file to file only.
+    bool InflatesFromMemory() const { return InflateBeginProc && InflateWriteProc && InflateEndProc; }
+
+    // One gzip member inflated from memory into its target: Write the member's bytes in pieces,
+    // then Commit, which checks the member and only then replaces the target. Given up unless
+    // committed: the target stays as it was. Raises EVQError "Error Deflate ..." on any failure.
+    class Inflation {
+    public:
+        Inflation(TFileCompress& library, const std::wstring& target);
+        ~Inflation();
+        Inflation(const Inflation&) = delete;
+        Inflation& operator=(const Inflation&) = delete;
+        void Write(const void* data, unsigned size);
+        void Commit();
+
+    private:
+        TFileCompress& library_;
+        void* stream_ = nullptr;
+    };
+
     // The library's text buffer, in bytes for the plain exports and in wchar_t for the wide ones:
     // its size is part of the contract with ziplib.dll.
     static constexpr int ErrorBufferSize = 1001;
@@ -46,4 +67,8 @@ private:
     FileProc CompressFileProc = nullptr;  // looked up so a library without it is refused; never called
     FileProc DeflateFileProc = nullptr;
     WideFileProc DeflateFileWProc = nullptr;  // null in a library from before the wide exports
+    // Null in a library from before the inflation from memory.
+    int(__cdecl* InflateBeginProc)(const wchar_t* target, void** stream, wchar_t* error) = nullptr;
+    int(__cdecl* InflateWriteProc)(void* stream, const void* data, unsigned size, wchar_t* error) = nullptr;
+    int(__cdecl* InflateEndProc)(void* stream, int commit, wchar_t* error) = nullptr;
 };

@@ -77,6 +77,7 @@ int RunInstallation(const SetupChoices& choices, InstallView& view, const ShellF
     int answer = mrAbort;
     const auto text = [&](TextId id) { return Text(id, choices.Language); };
     Guarded([&] {
+        const Utillity::KeptLog log(LogFileName);
         view.EnableInputs(false);
         const std::wstring dashes(61, L'-');
         WriteLog(dashes);
@@ -117,9 +118,11 @@ int RunInstallation(const SetupChoices& choices, InstallView& view, const ShellF
             }
             WriteLog(L"DataFolder OK");
             view.ShowLabelProgress(true);
-            TMemoryStream stream = OpenResourceStream(nullptr, L"FILESTREAM");
+            // Read from the setup file rather than through the mapped resource, so the archive's
+            // megabytes do not stay in memory once placed.
+            const std::unique_ptr<TArchiveStream> stream = OpenResourceFileStream(nullptr, L"FILESTREAM");
             std::wstring versionName;
-            if (!reader.Load(stream, versionName)) {
+            if (!reader.Load(*stream, versionName)) {
                 answer = ShowSetupError(view, choices.Language, text(txArchiveIncomplete), true);
             } else {
                 WriteLog(L"Check VersionName");

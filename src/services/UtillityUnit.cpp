@@ -80,6 +80,24 @@ std::wstring ReplaceTextIgnoreCase(const std::wstring& text, const std::wstring&
     return result + text.substr(start);
 }
 
+namespace {
+// The log file a Utillity::KeptLog holds open, by its full path.
+struct KeptLogFile {
+    std::wstring Path;
+    FileHandle File;
+};
+KeptLogFile& KeptLogSlot() {
+    static KeptLogFile kept;
+    return kept;
+}
+
+// OPEN_ALWAYS appends to the log or starts it; it never truncates what earlier runs wrote.
+FileHandle OpenLogFile(const std::wstring& path) {
+    return FileHandle(::CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                    OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+}
+}  // namespace
+
 void Utillity::AppendLogLine(const std::wstring& fileName, const std::wstring& text) {
     try {
         const std::wstring folder = GetTempFolder();
@@ -89,21 +107,39 @@ void Utillity::AppendLogLine(const std::wstring& fileName, const std::wstring& t
         ::GetLocalTime(&st);
         const std::string line = cp1252::FromWide(LocaleFormat(true, st) + L" " + LocaleFormat(false, st) +
                                                   L" " + text + L"\r\n");
-        // OPEN_ALWAYS appends to the log or starts it; it never truncates what earlier runs wrote.
-        FileHandle file(::CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                      nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+        KeptLogFile& kept = KeptLogSlot();
+        FileHandle own;
+        HANDLE file = kept.File && kept.Path == path ? kept.File.get() : (own = OpenLogFile(path)).get();
         if (!file) return;
         DWORD written = 0;
-        ::WriteFile(file.get(), line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
+        ::WriteFile(file, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
     } catch (...) {
         // The log must never disturb the setup: a lost line is all that happens.
     }
+}
+
+Utillity::KeptLog::KeptLog(const std::wstring& fileName) {
+    const std::wstring folder = GetTempFolder();
+    if (folder.empty() || fileName.empty()) return;
+    KeptLogFile& kept = KeptLogSlot();
+    kept.Path = folder + fileName;
+    kept.File = OpenLogFile(kept.Path);
+}
+
+Utillity::KeptLog::~KeptLog() { ReleaseKeptLog(); }
+
+void Utillity::ReleaseKeptLog() {
+    KeptLogFile& kept = KeptLogSlot();
+    kept.File.reset();
+    kept.Path.clear();
 }
 
 void Utillity::SetShellOpener(ShellOpener opener) { ShellOpenerSlot() = std::move(opener); }
 
 void Utillity::ShowTempFile(const std::wstring& fileName) {
     try {
+        // A viewer may want the file to itself; later lines open it for each line again.
+        ReleaseKeptLog();
         const std::wstring path = GetTempFolder() + fileName;
         if (ShellOpenerSlot()) {
             ShellOpenerSlot()(path);

@@ -52,6 +52,17 @@ public:
 
     // --- log and temp folder
     static void AppendLogLine(const std::wstring& fileName, const std::wstring& text);
+    // While one lives, the lines of the log fileName go through one handle instead of an open and
+    // a close each: an install run writes some 350 of them. One at a time; showing the log ends
+    // it early (ReleaseKeptLog), and the lines after that open the file each again.
+    class KeptLog {
+    public:
+        explicit KeptLog(const std::wstring& fileName);
+        ~KeptLog();
+        KeptLog(const KeptLog&) = delete;
+        KeptLog& operator=(const KeptLog&) = delete;
+    };
+    static void ReleaseKeptLog();
     static void ShowTempFile(const std::wstring& fileName);
     static std::wstring GetTempFolder();
     // Creates a new empty file "temp<n>.Tmp" in the temp folder and returns its path. The file is

@@ -12,6 +12,7 @@
 #include "wizard/VQSetupUnit.h"
 
 void TVQSetupForm::FillDriveList() {
+    DriveListRead_ = true;
     Guarded([&] {
         const wchar_t wanted = FirstLetter(Choices.RemoveableProgramFolder);
         ctl::ComboClear(DriveComboBox);

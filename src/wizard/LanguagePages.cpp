@@ -26,6 +26,11 @@ DWORD CALLBACK StreamOut(DWORD_PTR cookie, LPBYTE buffer, LONG wanted, LONG* giv
     *given = static_cast<LONG>(n);
     return 0;
 }
+HRSRC FindLicence(const std::wstring& resourceName) {
+    HRSRC resource = ::FindResourceW(::GetModuleHandleW(nullptr), resourceName.c_str(), RT_RCDATA);
+    if (!resource) throw EVQError(L"Resource " + resourceName + L" not found");
+    return resource;
+}
 }  // namespace
 
 std::wstring ReplaceChar(const std::wstring& text, wchar_t from, wchar_t to) {
@@ -127,14 +132,21 @@ void TVQSetupForm::ApplyLanguage(const std::wstring& code) {
             ListView_SetItemText(OptionsListView, i, 0, caption.data());
         }
 
-        LoadLicence(L"TERMSANDCONDITIONS_" + ReplaceChar(UpperCase(code), L'-', L'_'));
+        const std::wstring licence = L"TERMSANDCONDITIONS_" + ReplaceChar(UpperCase(code), L'-', L'_');
+        if (DeferPageContents_ && PageIndex != pgLicence) {
+            FindLicence(licence);
+            PendingLicence_ = licence;
+        } else {
+            PendingLicence_.clear();
+            LoadLicence(licence);
+        }
     });
 }
 
 void TVQSetupForm::LoadLicence(const std::wstring& resourceName) {
     HMODULE module = ::GetModuleHandleW(nullptr);
-    HRSRC resource = ::FindResourceW(module, resourceName.c_str(), RT_RCDATA);
-    HGLOBAL loaded = resource ? ::LoadResource(module, resource) : nullptr;
+    HRSRC resource = FindLicence(resourceName);
+    HGLOBAL loaded = ::LoadResource(module, resource);
     const char* data = loaded ? static_cast<const char*>(::LockResource(loaded)) : nullptr;
     if (!data) throw EVQError(L"Resource " + resourceName + L" not found");
     ::SendMessageW(TermsAndConditionsRichEdit, EM_SETTEXTMODE, TM_RICHTEXT, 0);

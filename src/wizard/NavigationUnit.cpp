@@ -3,6 +3,8 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <utility>
+
 #include "engine/Folders.h"
 #include "services/UtillityUnit.h"
 #include "texts/ErrorUnit.h"
@@ -16,7 +18,17 @@ void ShowInformation(const std::wstring& message) {
 }
 }  // namespace
 
+void TVQSetupForm::PreparePage(int page) {
+    if (page == pgLicence && !PendingLicence_.empty()) {
+        const std::wstring licence = std::exchange(PendingLicence_, {});
+        Guarded([&] { LoadLicence(licence); });
+    }
+    if (page == pgRemoveable && !DriveListRead_) FillDriveList();
+}
+
 void TVQSetupForm::ShowPage() {
+    // Filled before the page shows, so that it never shows empty.
+    PreparePage(PageIndex);
     // The page control has no tabs: exactly the page of PageIndex shows.
     for (int page = 0; page < pgCount; ++page) ctl::SetVisible(TabSheet(page), page == PageIndex);
     for (HWND w : {NextButton, BackButton, CancelButton}) ctl::SetVisible(w, true);

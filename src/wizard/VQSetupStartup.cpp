@@ -102,7 +102,7 @@ void TVQSetupForm::FormCreate() {
         ctl::SetVisible(LabelHotfix, Choices.IsHotfix);
         ctl::SetVisible(LabelUpdate, false);
         ctl::SetText(Handle(), L"VESSA'S QUORIN " VQ_VERSION_WIDE);
-        FillDriveList();
+        if (!DeferPageContents_) FillDriveList();
         if (!LanguageParameter.empty()) {
             // The earlier installation's language does not override the command line's. By its
             // code within the list shown: a list fixed by the file name holds one entry, and

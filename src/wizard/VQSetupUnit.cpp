@@ -70,7 +70,7 @@ int RunSetup(StartupArgs args) {
     return CallbackGuard<int>(mrAbort, [&] {
         std::unique_ptr<TVQSetupForm> form;
         try {
-            form = std::make_unique<TVQSetupForm>(std::move(args));
+            form = std::make_unique<TVQSetupForm>(std::move(args), StartMode::FirstPageFirst);
         } catch (const EVQError& error) {
             // Without its window the setup can do nothing; it must not end as if it had installed.
             ReportError(error, L"");
@@ -89,7 +89,8 @@ int RunSetup(StartupArgs args) {
     });
 }
 
-TVQSetupForm::TVQSetupForm(StartupArgs args) : Args_(std::move(args)), Colors_(std::make_unique<Colors>()) {
+TVQSetupForm::TVQSetupForm(StartupArgs args, StartMode mode)
+    : Args_(std::move(args)), DeferPageContents_(mode == StartMode::FirstPageFirst), Colors_(std::make_unique<Colors>()) {
     INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_STANDARD_CLASSES | ICC_LISTVIEW_CLASSES | ICC_PROGRESS_CLASS |
                                               ICC_TAB_CLASSES};
     ::InitCommonControlsEx(&icc);
@@ -105,6 +106,10 @@ TVQSetupForm::TVQSetupForm(StartupArgs args) : Args_(std::move(args)), Colors_(s
     ::SetWindowLongPtrW(Handle(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&TVQSetupForm::WindowProc));
     try {
         CreateControls();
+        // Their captions change with every block and every file of a run; they are painted once
+        // per percent.
+        LabelProgressCaption_.Attach(LabelProgress);
+        ProgressFileCaption_.Attach(ProgressFile2Label);
         FormCreate();
     } catch (...) {
         // No destructor runs for a form that was never made: the window must not outlive it with
@@ -182,17 +187,24 @@ HBRUSH TVQSetupForm::OnControlColor(HDC dc, HWND control) {
 void TVQSetupForm::EnableInputs(bool enabled) {
     Guarded([&] {
         const COLORREF color = enabled ? RGB(255, 255, 255) : ::GetSysColor(COLOR_BTNFACE);
-        for (HWND w : {ProgramFolderEdit, DataFolderEdit, DriveComboBox, LanguageComboBox, DateFormatComboBox}) {
+        const HWND colored[] = {ProgramFolderEdit, DataFolderEdit, DriveComboBox, LanguageComboBox, DateFormatComboBox};
+        for (HWND w : colored) {
             ctl::SetEnabled(w, enabled);
             SetControlBackground(w, color);
         }
         ctl::SetEnabled(TermsAndConditionsRichEdit, enabled);
         ::SendMessageW(TermsAndConditionsRichEdit, EM_SETBKGNDCOLOR, 0, color);
-        for (HWND w : {DateFormatLabel, DriveLabel, ProgramFolderLabel, DataFolderLabel, SearchProgramFolderButton,
-                       SearchDataFolderButton, CancelButton, InstallButton, LanguageLabel, LicenceLabel})
-            ctl::SetEnabled(w, enabled);
-        // Without a window RedrawWindow would repaint the whole desktop.
-        if (Handle()) ::RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+        const HWND others[] = {DateFormatLabel,        DriveLabel,   ProgramFolderLabel, DataFolderLabel,
+                               SearchProgramFolderButton, SearchDataFolderButton, CancelButton, InstallButton,
+                               LanguageLabel,          LicenceLabel, TermsAndConditionsRichEdit};
+        for (HWND w : others) ctl::SetEnabled(w, enabled);
+        // What changed is repainted now, not the rest of the form and its pictures. Without a
+        // window RedrawWindow would repaint the whole desktop.
+        const auto redraw = [](HWND w) {
+            if (w) ::RedrawWindow(w, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+        };
+        for (HWND w : colored) redraw(w);
+        for (HWND w : others) redraw(w);
         ProcessMessages();
     });
 }
@@ -303,20 +315,25 @@ int TVQSetupForm::Ask(const std::wstring& caption, const std::wstring& message, 
                       const std::vector<std::wstring>& captions, const std::vector<int>& results) {
     return Utillity::ShowDialog(caption, message, kind, buttons, captions, results);
 }
-void TVQSetupForm::ShowLabelProgress(bool visible) { ctl::SetVisible(LabelProgress, visible); }
+void TVQSetupForm::ShowLabelProgress(bool visible) {
+    // At the run's end the captions show what its last report said.
+    for (TDeferredCaption* caption : {&LabelProgressCaption_, &ProgressFileCaption_}) caption->Flush();
+    ctl::SetVisible(LabelProgress, visible);
+}
+
 void TVQSetupForm::SetLabelProgress(const std::wstring& text) {
-    ctl::SetText(LabelProgress, text);
-    ::UpdateWindow(LabelProgress);
+    LabelProgressCaption_.Set(text);
 }
 int TVQSetupForm::ProgressPosition() const { return static_cast<int>(::SendMessageW(ProgressBar, PBM_GETPOS, 0, 0)); }
 void TVQSetupForm::SetProgressPosition(int percent) {
     ::SendMessageW(ProgressBar, PBM_SETPOS, static_cast<WPARAM>(percent), 0);
-    ::UpdateWindow(ProgressBar);
-    ::UpdateWindow(Handle());
+    // What changed since the last percent: the bar and the captions of the file and the amounts;
+    // the rest of the form and its pictures are left alone.
+    for (TDeferredCaption* caption : {&LabelProgressCaption_, &ProgressFileCaption_}) caption->Flush();
+    for (HWND w : {ProgressBar, ProgressFile2Label, LabelProgress}) ::UpdateWindow(w);
     ProcessMessages();
 }
 void TVQSetupForm::SetProgressFile(const std::wstring& text) {
-    ctl::SetText(ProgressFile2Label, text);
-    ::UpdateWindow(ProgressFile2Label);
+    ProgressFileCaption_.Set(text);
 }
 

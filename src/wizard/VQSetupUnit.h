@@ -12,6 +12,7 @@
 #include "engine/InstallView.h"
 #include "engine/SetupChoices.h"
 #include "services/IEDriveInfo.h"
+#include "wizard/DeferredCaption.h"
 #include "services/Handles.h"
 
 // What the program was started with: its own path and the parameters after it.
@@ -64,10 +65,20 @@ constexpr int kFormClientHeight = 357;
 // The timer that starts a silent installation once the message loop runs.
 constexpr UINT_PTR kTimerInstallId = 1;
 
+// How much of its pages the form fills before it is first shown.
+enum class StartMode {
+    // All of them: every page's contents are there when the constructor returns.
+    Complete,
+    // What the first page shows. The licence document and the drive list, most of the start's
+    // time, are read the first time their page is shown; a missing licence document is still
+    // reported when its language is chosen.
+    FirstPageFirst,
+};
+
 class TVQSetupForm final : public InstallView {
 public:
     // Creates the window hidden and runs FormCreate; Show() makes it visible.
-    explicit TVQSetupForm(StartupArgs args);
+    explicit TVQSetupForm(StartupArgs args, StartMode mode = StartMode::Complete);
     ~TVQSetupForm() override;
     TVQSetupForm(const TVQSetupForm&) = delete;
     TVQSetupForm& operator=(const TVQSetupForm&) = delete;
@@ -147,6 +158,8 @@ public:
     void FillLanguageList();
     void ApplyLanguage(const std::wstring& code);
     void LoadLicence(const std::wstring& resourceName);
+    // Reads what the page shows and FirstPageFirst left for it.
+    void PreparePage(int page);
     void ReadRegistry();
     void FillDriveList();
 
@@ -191,7 +204,12 @@ private:
     void SetControlTextColor(HWND control, COLORREF color);
 
     StartupArgs Args_;
-    // The drives the removable-drive page offers, as read at the start.
+    // StartMode::FirstPageFirst: the licence document waiting for its page, and whether the
+    // drive list has been read.
+    bool DeferPageContents_ = false;
+    std::wstring PendingLicence_;
+    bool DriveListRead_ = false;
+    // The drives the removable-drive page offers, as read when it was filled.
     TDriveInfo DriveInfo_;
     WindowHandle Handle_;  // destroyed with the form, or by the window manager once closed
     std::vector<std::unique_ptr<TString>> LanguageCodes_;
@@ -200,4 +218,5 @@ private:
     struct Colors;
     std::unique_ptr<Colors> Colors_;
     std::vector<GdiObject> Pictures_;  // the bitmaps the form's pictures show
+    TDeferredCaption LabelProgressCaption_, ProgressFileCaption_;
 };

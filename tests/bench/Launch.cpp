@@ -1,11 +1,13 @@
 // Starts one program inside Wine and measures it from the Windows side, where the figures mean
 // what they mean on Windows:
 //
-//   BenchLaunch.exe WINDOW_CLASS|- PROGRAM [ARGS...]
+//   BenchLaunch.exe [--until-visible] WINDOW_CLASS|- PROGRAM [ARGS...]
 //
 // Prints key=value lines: elapsed_ms (CreateProcess until the process has ended), exit_code,
 // peak_working_set (bytes), window_ms and window_visible_ms (until a top-level window of
-// WINDOW_CLASS belonging to the child exists / is visible; -1 when none appeared).
+// WINDOW_CLASS belonging to the child exists / is visible; -1 when none appeared). With
+// --until-visible the child is ended as soon as its window is visible: an interactive program's
+// start is measured without anybody to click through it.
 #include <windows.h>
 #include <psapi.h>
 
@@ -62,8 +64,13 @@ double Milliseconds(LARGE_INTEGER from, LARGE_INTEGER to, LARGE_INTEGER frequenc
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-    if (argc < 3) {
-        std::fputws(L"usage: BenchLaunch WINDOW_CLASS|- PROGRAM [ARGS...]\n", stderr);
+    const bool untilVisible = argc > 1 && std::wcscmp(argv[1], L"--until-visible") == 0;
+    if (untilVisible) {
+        --argc;
+        ++argv;
+    }
+    if (argc < 3 || (untilVisible && std::wcscmp(argv[1], L"-") == 0)) {
+        std::fputws(L"usage: BenchLaunch [--until-visible] WINDOW_CLASS|- PROGRAM [ARGS...]\n", stderr);
         return 2;
     }
     const std::wstring windowClass = std::wcscmp(argv[1], L"-") == 0 ? L"" : argv[1];
@@ -105,6 +112,11 @@ int wmain(int argc, wchar_t** argv) {
             if (window && ::IsWindowVisible(window)) visibleMs = Milliseconds(start, now, frequency);
         }
         sample();
+        if (untilVisible && visibleMs >= 0 && wait == WAIT_TIMEOUT) {
+            ::TerminateProcess(process.get(), 0);
+            ::WaitForSingleObject(process.get(), INFINITE);
+            break;
+        }
     } while (wait == WAIT_TIMEOUT);
     ::QueryPerformanceCounter(&now);
     DWORD exitCode = 0;

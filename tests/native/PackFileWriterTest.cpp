@@ -4,6 +4,7 @@
 #include <unistd.h>
 #include <zlib.h>
 
+#include <algorithm>
 #include <fstream>
 #include <sstream>
 
@@ -263,6 +264,49 @@ TEST(GzipCodec, RefusesAnythingButOneIntactMember) {
         EXPECT_FALSE(Codec(false, c.bytes, unused, error)) << c.what;
         EXPECT_FALSE(error.empty()) << c.what;
     }
+}
+
+// The same member fed from memory in pieces, as the setup feeds it from the archive: whatever
+// the pieces, the same content, and the same refusals as for a file.
+bool InflateInPieces(const std::string& member, std::size_t piece, std::string& out, std::string& error) {
+    out.clear();
+    gzipcodec::Inflater inflater([&](const unsigned char* data, std::size_t size, std::string&) {
+        out.append(reinterpret_cast<const char*>(data), size);
+        return true;
+    });
+    for (std::size_t at = 0; at < member.size(); at += piece)
+        if (!inflater.Feed(member.data() + at, std::min(piece, member.size() - at), error)) return false;
+    return inflater.Finish(error);
+}
+
+TEST(GzipCodec, InflatesFromMemoryInPiecesOfAnySize) {
+    const std::string content = SampleContent(300000);
+    std::string member, error, out;
+    ASSERT_TRUE(Codec(true, content, member, error)) << error;
+    for (std::size_t piece : {1u, 7u, 10000u, 65536u, 1000000u}) {
+        ASSERT_TRUE(InflateInPieces(member, piece, out, error)) << piece << ": " << error;
+        EXPECT_EQ(out, content) << piece;
+    }
+    const auto flip = [&](std::size_t at) { std::string s = member; s[at] ^= 0x01; return s; };
+    const struct { const char* what; std::string bytes; } refused[] = {
+        {"nothing", ""}, {"wrong CRC", flip(member.size() - 8)}, {"data cut", member.substr(0, member.size() / 2)},
+        {"trailer cut", member.substr(0, member.size() - 1)}, {"second member", member + member},
+        {"one byte more", member + "x"},
+    };
+    for (const auto& r : refused)
+        for (std::size_t piece : {1u, 10000u}) {
+            error.clear();
+            EXPECT_FALSE(InflateInPieces(r.bytes, piece, out, error)) << r.what << " / " << piece;
+            EXPECT_FALSE(error.empty()) << r.what;
+        }
+    // A sink that cannot keep the bytes (a full disk) ends the inflation with its own word.
+    gzipcodec::Inflater failing([](const unsigned char*, std::size_t, std::string& e) {
+        e = "disk full";
+        return false;
+    });
+    EXPECT_FALSE(failing.Feed(member.data(), member.size(), error));
+    EXPECT_EQ(error, "disk full");
+    EXPECT_FALSE(failing.Finish(error));
 }
 
 }  // namespace

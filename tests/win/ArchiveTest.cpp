@@ -4,7 +4,9 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <map>
+#include <memory>
 #include <set>
 #include <tuple>
 #include <vector>
@@ -176,51 +178,79 @@ private:
     std::string error_;
 };
 
-TEST(Extract, AFullDiskDuringAnOverwriteKeepsTheInstalledFile) {
-    FullDisk disk(64);
-    ASSERT_TRUE(disk.Error().empty()) << disk.Error();
-    const std::wstring target = disk.Folder() + L"VQCore.dll";
-    const std::string installed = Content(20000);
-    WriteFileBytes(target, installed);
-    ASSERT_EQ(ReadFileBytes(target), installed);
-    Archive archive(ArchiveBytes().Header("v", 1).Entry(Content(100000), "VQCore.dll", "", "PROGRAM", "", 1, 0).Bytes());
-    std::wstring message;
-    try {
-        archive[0].Extract(disk.Folder());
-    } catch (const EVQError& e) {
-        message = e.Message();
+// An installed file stays as it was; a new one is not left behind in part.
+TEST(Extract, AFullDiskKeepsTheInstalledFileAndLeavesNoPartialOne) {
+    for (const bool installedBefore : {true, false}) {
+        FullDisk disk(64);
+        ASSERT_TRUE(disk.Error().empty()) << disk.Error();
+        const std::wstring target = disk.Folder() + L"VQCore.dll";
+        const std::string installed = Content(20000);
+        if (installedBefore) WriteFileBytes(target, installed);
+        Archive archive(ArchiveBytes().Header("v", 1).Entry(Content(100000), "VQCore.dll", "", "PROGRAM", "", 1, 0).Bytes());
+        std::wstring message;
+        try {
+            archive[0].Extract(disk.Folder());
+        } catch (const EVQError& e) {
+            message = e.Message();
+        }
+        EXPECT_EQ(message, L"Cannot write file " + target + L" (" + std::to_wstring(ERROR_DISK_FULL) + L")");
+        EXPECT_EQ(ReadFileBytes(target), installedBefore ? installed : "");
+        EXPECT_EQ(FilesIn(disk.Folder()), installedBefore ? std::vector<std::wstring>{L"VQCore.dll"} : std::vector<std::wstring>{});
+        ASSERT_FALSE(archive.reports.empty());
+        for (const Report& r : archive.reports) EXPECT_EQ(r.message, target + L"(100000)");
     }
-    EXPECT_EQ(message, L"Cannot write file " + target + L" (" + std::to_wstring(ERROR_DISK_FULL) + L")");
-    EXPECT_EQ(ReadFileBytes(target), installed);
-    EXPECT_EQ(FilesIn(disk.Folder()), std::vector<std::wstring>{L"VQCore.dll"});
-    ASSERT_FALSE(archive.reports.empty());
-    for (const Report& r : archive.reports) EXPECT_EQ(r.message, target + L"(100000)");
 }
 
+std::string Narrow(const std::wstring& s) { return std::string(s.begin(), s.end()); }
+
+// The setup's temporary files ("temp" + number + ".Tmp") in the temp folder.
+std::vector<std::wstring> SetupTemporaries() {
+    std::vector<std::wstring> names = FilesIn(Utillity::GetTempFolder());
+    names.erase(std::remove_if(names.begin(), names.end(),
+                               [](const std::wstring& n) { return n.rfind(L"temp", 0) != 0 || n.size() < 8 ||
+                                                                 UpperCase(n.substr(n.size() - 4)) != L".TMP"; }),
+                names.end());
+    return names;
+}
+
+// This build's library inflates each member straight from the archive into its target, so the
+// reports name the target and no temporary file is made at all; a library that works from file to
+// file only gets a temporary file per member, named in the reports, and gone afterwards.
 TEST(Extract, CompressedEntriesUseTheLibraryBesideTheFirstOneAndLeaveNoTemporaryFile) {
     RestrictDllSearch();
-    ScratchFolder scratch(L"compressed");
-    const std::string first = Content(30000), second = Content(123);
-    const std::string ziplib = ReadFileBytes(ModuleFolder() + L"ziplib.dll");
-    ASSERT_FALSE(ziplib.empty());
-    Archive archive(ArchiveBytes()
-                        .Header("v", 3)
-                        .Entry(ziplib, "ziplib.dll", "", "PROGRAM", "Bin", 1, 0)
-                        .Entry(GzipOf(first), "VessasQuorin.Exe", "", "PROGRAM", "Bin", 1, 1)
-                        // Another folder without a library of its own: the loaded one serves it.
-                        .Entry(GzipOf(second), "Sample.qvbak", "de-AT", "USER", "VQ_User_0001", 0, 1)
-                        .Bytes());
-    for (int i = 0; i < 3; ++i) archive[i].Extract(scratch.Path());
-    EXPECT_EQ(ReadFileBytes(scratch.Path() + L"Bin\\VessasQuorin.Exe"), first);
-    EXPECT_EQ(ReadFileBytes(scratch.Path() + L"VQ_User_0001\\Sample.qvbak"), second);
-    // Compressed entries are copied to a temporary file first, which names itself in the reports.
-    std::set<std::wstring> temporaries;
-    for (const Report& r : archive.reports)
-        if (r.message.rfind(scratch.Path(), 0) != 0) temporaries.insert(r.message.substr(0, r.message.find(L'(')));
-    EXPECT_EQ(temporaries.size(), 2u);
-    for (const std::wstring& temporary : temporaries) {
-        EXPECT_EQ(temporary.rfind(Utillity::GetTempFolder() + L"temp", 0), 0u) << temporary;
-        EXPECT_FALSE(Utillity::FileExists(temporary)) << temporary;
+    for (const bool fromMemory : {true, false}) {
+        SCOPED_TRACE(fromMemory ? "inflating from memory" : "file to file");
+        ScratchFolder scratch(L"compressed");
+        const std::string first = Content(30000), second = Content(123);
+        const std::string ziplib = ReadFileBytes(ModuleFolder() + (fromMemory ? L"ziplib.dll" : L"ziplib_ansi.dll"));
+        ASSERT_FALSE(ziplib.empty());
+        const auto temporariesBefore = SetupTemporaries();
+        Archive archive(ArchiveBytes()
+                            .Header("v", 3)
+                            .Entry(ziplib, "ziplib.dll", "", "PROGRAM", "Bin", 1, 0)
+                            .Entry(GzipOf(first), "VessasQuorin.Exe", "", "PROGRAM", "Bin", 1, 1)
+                            // Another folder without a library of its own: the loaded one serves it.
+                            .Entry(GzipOf(second), "Sample.qvbak", "de-AT", "USER", "VQ_User_0001", 0, 1)
+                            .Bytes());
+        for (int i = 0; i < 3; ++i) archive[i].Extract(scratch.Path());
+        EXPECT_EQ(ReadFileBytes(scratch.Path() + L"Bin\\VessasQuorin.Exe"), first);
+        EXPECT_EQ(ReadFileBytes(scratch.Path() + L"VQ_User_0001\\Sample.qvbak"), second);
+        std::set<std::wstring> named;
+        for (const Report& r : archive.reports) named.insert(r.message.substr(0, r.message.find(L'(')));
+        const std::set<std::wstring> targets = {scratch.Path() + L"Bin\\ziplib.dll", scratch.Path() + L"Bin\\VessasQuorin.Exe",
+                                                scratch.Path() + L"VQ_User_0001\\Sample.qvbak"};
+        if (fromMemory) {
+            EXPECT_EQ(named, targets);
+        } else {
+            std::vector<std::wstring> temporaries;
+            for (const std::wstring& n : named)
+                if (!targets.count(n)) temporaries.push_back(n);
+            EXPECT_EQ(temporaries.size(), 2u);
+            for (const std::wstring& temporary : temporaries)
+                EXPECT_EQ(temporary.rfind(Utillity::GetTempFolder() + L"temp", 0), 0u) << Narrow(temporary);
+        }
+        EXPECT_EQ(SetupTemporaries(), temporariesBefore) << "temporary files left behind";
+        EXPECT_EQ(FilesIn(scratch.Path() + L"Bin"), (std::vector<std::wstring>{L"VessasQuorin.Exe", L"ziplib.dll"}));
     }
 }
 
@@ -246,20 +276,28 @@ TEST(Extract, ACompressedEntryWithoutTheLibraryFailsWith126AndTheRunStops) {
 
 TEST(Extract, ADamagedMemberFailsWithTheLibrarysTextAndKeepsTheOldTarget) {
     RestrictDllSearch();
-    ScratchFolder scratch(L"damaged");
-    WriteFileBytes(scratch.Path() + L"ziplib.dll", ReadFileBytes(ModuleFolder() + L"ziplib.dll"));
-    WriteFileBytes(scratch.Path() + L"VQCore.dll", "installed before");
-    std::string member = GzipOf(Content(5000));
-    member[member.size() - 8] ^= 0x40;  // the CRC-32 in the trailer
-    Archive archive(ArchiveBytes().Header("v", 1).Entry(member, "VQCore.dll", "", "PROGRAM", "", 1, 1).Bytes());
-    try {
-        archive[0].Extract(scratch.Path());
-        ADD_FAILURE() << "no error";
-    } catch (const EVQError& e) {
-        EXPECT_EQ(e.Message().rfind(L"Error Deflate ", 0), 0u) << e.Message();
-        EXPECT_GT(e.Message().size(), 14u);
+    for (const bool fromMemory : {true, false}) {
+        SCOPED_TRACE(fromMemory ? "inflating from memory" : "file to file");
+        ScratchFolder scratch(L"damaged");
+        WriteFileBytes(scratch.Path() + L"ziplib.dll",
+                       ReadFileBytes(ModuleFolder() + (fromMemory ? L"ziplib.dll" : L"ziplib_ansi.dll")));
+        WriteFileBytes(scratch.Path() + L"VQCore.dll", "installed before");
+        const auto temporariesBefore = SetupTemporaries();
+        std::string member = GzipOf(Content(25000));
+        member[member.size() - 8] ^= 0x40;  // the CRC-32 in the trailer
+        Archive archive(ArchiveBytes().Header("v", 1).Entry(member, "VQCore.dll", "", "PROGRAM", "", 1, 1).Bytes());
+        try {
+            archive[0].Extract(scratch.Path());
+            ADD_FAILURE() << "no error";
+        } catch (const EVQError& e) {
+            EXPECT_EQ(e.Message().rfind(L"Error Deflate ", 0), 0u) << Narrow(e.Message());
+            EXPECT_GT(e.Message().size(), 14u);
+        }
+        EXPECT_EQ(ReadFileBytes(scratch.Path() + L"VQCore.dll"), "installed before");
+        // Neither the setup's temporary file nor the library's file beside the target stays.
+        EXPECT_EQ(SetupTemporaries(), temporariesBefore);
+        EXPECT_EQ(FilesIn(scratch.Path()), (std::vector<std::wstring>{L"VQCore.dll", L"ziplib.dll"}));
     }
-    EXPECT_EQ(ReadFileBytes(scratch.Path() + L"VQCore.dll"), "installed before");
 }
 
 TEST(FileCompress, RefusesAMissingFileAndALibraryWithoutTheExports) {
@@ -358,6 +396,40 @@ TEST(SmallPayload, ExtractsCompletelyInArchiveOrder) {
     extractAll();
     EXPECT_EQ(ReadFileBytes(iconPath), "changed");
     EXPECT_NE(ReadFileBytes(roots.at(L"PROGRAM") + L"VessasQuorin.Exe"), "changed");
+}
+
+// The archive read from the program's file at the resource's place gives the mapping's bytes, for
+// the reads the reader and the extraction make: many small ones, seeks over data, large ones.
+TEST(ResourceFileStream, ReadsTheSameBytesAsTheMapping) {
+    const TMemoryStream mapped = OpenResourceStream(nullptr, L"FILESTREAM");
+    const std::unique_ptr<TArchiveStream> file = OpenResourceFileStream(nullptr, L"FILESTREAM");
+    EXPECT_EQ(dynamic_cast<TMemoryStream*>(file.get()), nullptr) << "read from the file, not the mapping";
+    ASSERT_EQ(file->Size(), mapped.Size());
+    const auto* bytes = static_cast<const char*>(mapped.Data());
+    const struct { std::int64_t at, count; } reads[] = {
+        {0, 4}, {4, 4}, {8, 10}, {99, 770}, {5000, 70000}, {mapped.Size() - 10, 10}, {mapped.Size() - 10, 100},
+        {mapped.Size(), 4}, {12, 1}, {0, mapped.Size()}, {65530, 12}, {131072, 200000},
+    };
+    for (const auto& r : reads) {
+        SCOPED_TRACE(testing::Message() << r.at << "+" << r.count);
+        file->Seek(r.at);
+        std::string got(static_cast<size_t>(std::max<std::int64_t>(r.count, 0)), '\0');
+        const std::int64_t n = file->Read(got.data(), r.count);
+        const std::int64_t expected = std::max<std::int64_t>(0, std::min(r.count, mapped.Size() - r.at));
+        ASSERT_EQ(n, expected);
+        EXPECT_EQ(got.substr(0, static_cast<size_t>(n)), std::string(bytes + r.at, static_cast<size_t>(n)));
+        EXPECT_EQ(file->Position(), r.at + n);
+    }
+    // The reader loads the same table through it.
+    TPackFiles fromFile(nullptr), fromMapping(nullptr);
+    std::wstring v1, v2;
+    TMemoryStream again = mapped;
+    file->Seek(0);
+    ASSERT_TRUE(fromFile.Load(*file, v1));
+    ASSERT_TRUE(fromMapping.Load(again, v2));
+    EXPECT_EQ(v1, v2);
+    EXPECT_EQ(fromFile.Count(), fromMapping.Count());
+    EXPECT_EQ(fromFile.TotalBytes, fromMapping.TotalBytes);
 }
 
 TEST(SetupArchive, VQSetupCarriesAWholeArchiveAsFILESTREAM) {

@@ -443,6 +443,30 @@ TEST_F(SimulatedDrives, TheDrivePageOffersRemovableAndNetworkDrivesOnly) {
     EXPECT_EQ(offered, L"EFN");
 }
 
+TEST_F(SimulatedDrives, AFirstPageFirstStartReadsTheDrivesWhenTheirPageShows) {
+    TVQSetupForm form(StartupArgs{L"C:\\x\\VQSetup.exe", {}}, StartMode::FirstPageFirst);
+    EXPECT_EQ(ctl::ComboCount(form.DriveComboBox), 0) << "not read before the page shows";
+    // A stick put in after the start is offered, and the previous removable drive preselected.
+    const std::wstring folder = root_ + L"/late-stick";
+    ::CreateDirectoryW(UnixToWindows(folder).c_str(), nullptr);
+    ASSERT_TRUE(DefineWineDrive(L'G', DRIVE_REMOVABLE, folder));
+    form.Choices.RemoveableProgramFolder = L"n:\\VessasQuorin\\Prog";
+    form.PageIndex = pgRemoveable;
+    form.ShowPage();
+    EXPECT_EQ(form.DriveLetters, L"EFGN");
+    EXPECT_EQ(ctl::ComboCount(form.DriveComboBox), 4);
+    EXPECT_EQ(ctl::ComboIndex(form.DriveComboBox), 3);
+    // Read once: showing the page again keeps the user's selection.
+    ctl::ComboSelect(form.DriveComboBox, 0);
+    form.PageIndex = pgOptions;
+    form.ShowPage();
+    form.PageIndex = pgRemoveable;
+    form.ShowPage();
+    EXPECT_EQ(ctl::ComboIndex(form.DriveComboBox), 0);
+    DefineWineDrive(L'G', DRIVE_NO_ROOT_DIR, L"");
+    ::RemoveDirectoryW(UnixToWindows(folder).c_str());
+}
+
 TEST_F(SimulatedDrives, TheWizardListsPreselectsAndInstallsOntoTheStick) {
     TVQSetupForm form(StartupArgs{L"C:\\x\\VQSetup.exe", {L"en-US", L"C:\\VQP", L"C:\\VQD"}});
     EXPECT_EQ(form.DriveLetters, L"EFN");

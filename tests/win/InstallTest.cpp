@@ -4,7 +4,11 @@
 // through the seam. Closing the wizard's form during a run is tested with the form itself.
 #include <gtest/gtest.h>
 
+#include <windows.h>
+#include <commctrl.h>
+
 #include <algorithm>
+#include <map>
 #include <set>
 
 #include "ArchiveBytes.h"
@@ -336,6 +340,52 @@ TEST(Cancel, ClosingDuringTheRunStopsItWithoutAPartialFile) {
         EXPECT_NE(::RegOpenKeyExW(HKEY_CURRENT_USER, L"SOFTWARE\\VessasQuorin", 0, KEY_READ, &settings), ERROR_SUCCESS);
         if (settings) ::RegCloseKey(settings);
     }
+}
+
+// Counts the WM_PAINT messages of the windows it watches.
+class PaintCounter {
+public:
+    ~PaintCounter() {
+        for (const auto& watched : counts_) ::RemoveWindowSubclass(watched.first, &Proc, 1);
+    }
+    void Watch(HWND window) {
+        counts_[window] = 0;
+        ::SetWindowSubclass(window, &Proc, 1, reinterpret_cast<DWORD_PTR>(this));
+    }
+    int operator[](HWND window) const { return counts_.at(window); }
+
+private:
+    static LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR self) {
+        if (message == WM_PAINT) ++reinterpret_cast<PaintCounter*>(self)->counts_[window];
+        return ::DefSubclassProc(window, message, wParam, lParam);
+    }
+    std::map<HWND, int> counts_;
+};
+
+// Once per percent the bar and the file label are repainted, and nothing else: the banner's
+// picture stays as it was painted before the run.
+TEST(Repaints, EachPercentRepaintsTheBarAndTheFileLabelAndLeavesThePicturesAlone) {
+    FormInstallation setup(L"repaint", L"en-US");
+    setup.form.Show();
+    setup.form.PageIndex = pgConfirm;
+    setup.form.ShowPage();
+    ::UpdateWindow(setup.form.Handle());
+    setup.form.ProcessMessages();
+    PaintCounter paints;
+    for (HWND w : {setup.form.ImageTop, setup.form.ProgressBar, setup.form.ProgressFile2Label}) paints.Watch(w);
+    setup.form.NextButtonClick();
+    ASSERT_EQ(setup.form.PageIndex, pgFinish);
+
+    const auto log = setup.Log();
+    const int percents = static_cast<int>(
+        std::count_if(log.begin(), log.end(), [](const std::string& l) { return l.rfind("Progress: ", 0) == 0; }));
+    ASSERT_GT(percents, 20);
+    EXPECT_EQ(paints[setup.form.ImageTop], 0);
+    // Each percent, plus once when the progress page comes up.
+    EXPECT_GE(paints[setup.form.ProgressBar], percents);
+    EXPECT_LE(paints[setup.form.ProgressBar], percents + 1);
+    EXPECT_LE(paints[setup.form.ProgressFile2Label], percents + 1);
+    setup.form.Close();
 }
 
 // An archive whose root word would lead out of the data folder is refused before any of its

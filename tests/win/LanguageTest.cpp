@@ -227,6 +227,37 @@ TEST(Licence, UnknownLanguageEmptiesTheTextsAndReportsTheMissingDocument) {
     EXPECT_EQ(dialogs.Dialogs().size(), 1u);
 }
 
+TEST(Licence, AFirstPageFirstStartReadsTheDocumentWhenItsPageShows) {
+    auto complete = MakeForm();
+    Choose(*complete, complete->LanguageComboBox, 4);
+    const std::wstring french = Licence(*complete);
+    ASSERT_NE(french.find(L"licence"), std::wstring::npos);
+
+    TVQSetupForm form(StartupArgs{L"C:\\x\\VQSetup.exe", {}}, StartMode::FirstPageFirst);
+    EXPECT_EQ(Licence(form), L"") << "not read before its page shows";
+    Choose(form, form.LanguageComboBox, 4);
+    EXPECT_EQ(Licence(form), L"");
+    form.PageIndex = pgLicence;
+    form.ShowPage();
+    EXPECT_EQ(Licence(form), french) << "the document of the language chosen last";
+
+    // On its page, a language applies to the document at once.
+    form.ApplyLanguage(L"es-ES");
+    EXPECT_NE(Licence(form).find(L"licencia"), std::wstring::npos);
+
+    // A language without a document is reported when it is chosen, as in a complete start.
+    form.PageIndex = pgLanguage;
+    form.ShowPage();
+    DialogRecorder dialogs;
+    form.ApplyLanguage(L"pt-PT");
+    ASSERT_EQ(dialogs.Dialogs().size(), 1u);
+    EXPECT_EQ(dialogs.Dialogs()[0].Message, L"Resource TERMSANDCONDITIONS_PT_PT not found\r\n");
+    form.PageIndex = pgLicence;
+    form.ShowPage();
+    EXPECT_EQ(dialogs.Dialogs().size(), 1u) << "reported once";
+    EXPECT_NE(Licence(form).find(L"licencia"), std::wstring::npos) << "the last document stays";
+}
+
 // Run by a CTest entry of its own per system locale (VQ_SYSTEM_LOCALE names the expected code).
 TEST(SystemLanguage, DecidesTheStartLanguage) {
     const char* expected = std::getenv("VQ_SYSTEM_LOCALE");

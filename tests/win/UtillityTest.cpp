@@ -137,6 +137,38 @@ TEST(AppendLogLine, AppendsTimeStampedLinesInCallOrder) {
     EXPECT_EQ(LogText(rest), "second \xE4\xDF\x80\r\ncontinued\r\n");
 }
 
+// An install run keeps its log open: the same lines in the same file, readable meanwhile, and
+// handed to a viewer that wants the file to itself.
+TEST(AppendLogLine, AKeptLogWritesTheSameLinesAndStepsAsideForTheViewer) {
+    const std::wstring name = L"vq_kept_test.txt", other = L"vq_kept_other.txt";
+    const std::wstring path = Utillity::GetTempFolder() + name, otherPath = Utillity::GetTempFolder() + other;
+    ::DeleteFileW(path.c_str());
+    ::DeleteFileW(otherPath.c_str());
+    bool viewerHadTheFile = false;
+    Utillity::SetShellOpener([&](const std::wstring& shown) {
+        // No sharing of writes, as a strict viewer opens it.
+        FileHandle viewer(::CreateFileW(shown.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+        viewerHadTheFile = static_cast<bool>(viewer);
+    });
+    {
+        const Utillity::KeptLog kept(name);
+        Utillity::AppendLogLine(name, L"one");
+        Utillity::AppendLogLine(other, L"elsewhere");
+        EXPECT_EQ(LogText(ReadFileBytes(path)), "one\r\n") << "readable while kept";
+        Utillity::ShowTempFile(name);
+        EXPECT_TRUE(viewerHadTheFile);
+        Utillity::AppendLogLine(name, L"two");
+    }
+    Utillity::SetShellOpener(nullptr);
+    const std::string bytes = ReadFileBytes(path);
+    const size_t second = bytes.find("\r\n") + 2;
+    EXPECT_EQ(LogText(bytes.substr(0, second)), "one\r\n");
+    EXPECT_EQ(LogText(bytes.substr(second)), "two\r\n");
+    EXPECT_EQ(LogText(ReadFileBytes(otherPath)), "elsewhere\r\n");
+    EXPECT_TRUE(::DeleteFileW(path.c_str())) << "released when the run ends";
+    ::DeleteFileW(otherPath.c_str());
+}
+
 // A log that cannot be written costs the line and nothing else: no error, no dialog, and no file
 // written anywhere else instead (the current folder, say).
 TEST(AppendLogLine, ALogThatCannotBeWrittenIsLostSilently) {
