@@ -36,8 +36,9 @@ e2e: build
 run: build
 	@scripts/run-setup $(WIN)/VQSetup.exe $(BUILD)
 
+# A screen large enough for the window and the widest dialog at 200 %.
 screenshots: build
-	@scripts/with-wine scripts/screenshots $(WIN) $(BUILD)/screenshots
+	@VQ_SCREEN=2560x1600x24 scripts/with-wine scripts/screenshots $(WIN) $(BUILD)/screenshots
 
 bench: build
 	@scripts/with-wine scripts/bench $(WIN) $(BUILD)/bench
