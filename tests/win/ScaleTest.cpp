@@ -8,6 +8,7 @@
 #include <commctrl.h>
 #include <richedit.h>
 
+#include <cstdio>
 #include <map>
 
 #include "ScaleSupport.h"
