@@ -76,9 +76,11 @@ GdiObject ScaledImages::LoadBitmapFor(HINSTANCE instance, const std::wstring& na
     // A picture without its larger renderings is still shown, as the 96-DPI one resized.
     if (!source) source = LoadRendering(instance, name);
     if (!source) return GdiObject();
+    BITMAP stored{};
+    if (::GetObjectW(source.get(), sizeof(stored), &stored) && stored.bmWidth == width && stored.bmHeight == height)
+        return source;
     int sourceWidth = 0, sourceHeight = 0;
     const std::vector<std::uint32_t> pixels = PixelsOf(static_cast<HBITMAP>(source.get()), sourceWidth, sourceHeight);
-    if (sourceWidth == width && sourceHeight == height) return source;
     if (pixels.empty() || width <= 0 || height <= 0) return GdiObject();
     return BitmapOf(Resample(pixels, sourceWidth, sourceHeight, width, height), width, height);
 }
