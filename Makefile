@@ -58,8 +58,9 @@ fuzz: configure
 run: build
 	@scripts/run-setup $(WIN)/VQSetup.exe $(BUILD)
 
+# A screen large enough for the window and the widest dialog at 200 %.
 screenshots: build
-	@VQ_WINE_CACHE=$(abspath $(BUILD))/wine-template scripts/with-wine scripts/screenshots $(WIN) $(BUILD)/screenshots
+	@VQ_SCREEN=2560x1600x24 VQ_WINE_CACHE=$(abspath $(BUILD))/wine-template scripts/with-wine scripts/screenshots $(WIN) $(BUILD)/screenshots
 
 bench: build
 	@bash scripts/deps.sh bench

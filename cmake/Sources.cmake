@@ -73,9 +73,13 @@ set(VQ_CORE_SOURCES
     src/texts/ErrorUnit.h
     # src/services
     src/services/DialogUnit.cpp
+    src/services/Dpi.cpp
+    src/services/Dpi.h
     src/services/Handles.h
     src/services/IEDriveInfo.cpp
     src/services/IEDriveInfo.h
+    src/services/ScaledImages.cpp
+    src/services/ScaledImages.h
     src/services/UtillityUnit.cpp
     src/services/UtillityUnit.h
     # src/archive
@@ -168,6 +172,13 @@ set(VQ_STARTUP_TEST_SOURCES tests/win/StartupTest.cpp)
 set(VQ_HARDENING_TEST_SOURCES tests/win/HardeningTest.cpp)
 set(VQ_LANGUAGE_TEST_SOURCES tests/win/LanguageTest.cpp)
 set(VQ_NAVIGATION_TEST_SOURCES tests/win/NavigationTest.cpp)
+# The form and its dialogs at the display scales (cmake/DpiWindows.cmake).
+set(VQ_SCALE_TEST_SOURCES
+    tests/win/ScaleSupport.cpp
+    tests/win/ScaleSupport.h
+    tests/win/ScaleTest.cpp
+    tests/win/TextFitTest.cpp
+)
 set(VQ_OPTIONS_FOLDER_TEST_SOURCES tests/win/OptionsFolderTest.cpp tests/win/FoldersTest.cpp)
 set(VQ_ARCHIVE_TEST_SOURCES
     ${VQ_WINE_DRIVES_SOURCES}

@@ -6,7 +6,9 @@
 
 #include <algorithm>
 
+#include "services/Dpi.h"
 #include "services/Handles.h"
+#include "services/ScaledImages.h"
 #include "services/UtillityUnit.h"
 #include "services/VQError.h"
 #include "texts/ErrorUnit.h"
@@ -59,11 +61,23 @@ DialogRequest BuildRequest(const std::wstring& caption, const std::wstring& mess
 // --- the dialog window, laid out in code around the message's measured size
 
 constexpr int kButtonIdBase = 100;
+
+void DisableAutomaticDpiScaling(HWND dialog) {
+    // Windows 10 1703 and later; the two flags are DDC_DISABLE_ALL.
+    using SetBehavior = BOOL(WINAPI*)(HWND, DWORD, DWORD);
+    HMODULE user32 = ::GetModuleHandleW(L"user32.dll");
+    const auto set = user32 ? reinterpret_cast<SetBehavior>(reinterpret_cast<void*>(
+                                  ::GetProcAddress(user32, "SetDialogDpiChangeBehavior")))
+                            : nullptr;
+    if (set) set(dialog, 0x0001, 0x0001);
+}
 constexpr int kTextId = 90;
 
 struct DialogState {
     const DialogRequest* Request;
-    HFONT Font;
+    // Made for the DPI the dialog is laid out at, and made again when it moves to another.
+    GdiObject Font;
+    IconHandle Icon;
     std::wstring Failure;  // what went wrong inside the dialog procedure, reported once it has ended
 };
 
@@ -78,16 +92,25 @@ LPCWSTR IconOf(DialogKind kind) {
     return nullptr;
 }
 
-void LayOut(HWND dialog, const DialogState& state) {
+// Lays the dialog out at dpi around its measured text: centred on the work area of its monitor,
+// or, when Windows has moved it to a monitor of another DPI, centred where Windows suggests.
+void LayOut(HWND dialog, DialogState& state, int dpi, const RECT* suggested) {
     const DialogRequest& request = *state.Request;
+    // Laid out again from nothing: the controls of the old DPI go first, then the font they used.
+    for (HWND child = ::GetWindow(dialog, GW_CHILD); child; child = ::GetWindow(dialog, GW_CHILD))
+        ::DestroyWindow(child);
+    const LOGFONTW messageFont = Dpi::MessageFont(dpi);
+    state.Font.reset(::CreateFontIndirectW(&messageFont));
+    const auto font = static_cast<HFONT>(state.Font.get());
+
     TEXTMETRICW tm{};
     RECT textRect{};
     int unitX = 0, buttonWidth = 0;
     {
         const WindowDC dc(dialog);
-        const SelectedObject font(dc.get(), state.Font);
+        const SelectedObject selected(dc.get(), font);
         ::GetTextMetricsW(dc.get(), &tm);
-        unitX = std::max<int>(tm.tmAveCharWidth, 5);
+        unitX = std::max<int>(tm.tmAveCharWidth, Dpi::Scale(5, dpi));
         textRect = RECT{0, 0, unitX * 60, 0};
         ::DrawTextW(dc.get(), request.Message.c_str(), static_cast<int>(request.Message.size()), &textRect,
                     DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX | DT_EXPANDTABS);
@@ -102,10 +125,10 @@ void LayOut(HWND dialog, const DialogState& state) {
 
     const int margin = unitX * 2;
     const LPCWSTR iconId = IconOf(request.Kind);
-    const int iconSize = iconId ? ::GetSystemMetrics(SM_CXICON) : 0;
+    const int iconSize = iconId ? Dpi::Metric(SM_CXICON, dpi) : 0;
     const int textLeft = margin + (iconId ? iconSize + margin : 0);
     const int textHeight = std::max<int>(textRect.bottom, iconSize);
-    const int buttonHeight = unitY + 10;
+    const int buttonHeight = unitY + Dpi::Scale(10, dpi);
     const int gap = unitX;
     const int buttonsWidth = static_cast<int>(request.Buttons.size()) * (buttonWidth + gap) - gap;
     const int clientWidth = std::max(textLeft + static_cast<int>(textRect.right) + margin, buttonsWidth + 2 * margin);
@@ -113,14 +136,16 @@ void LayOut(HWND dialog, const DialogState& state) {
     const int clientHeight = buttonTop + buttonHeight + margin;
 
     if (iconId) {
-        HWND icon = ::CreateWindowExW(0, L"STATIC", nullptr, WS_CHILD | WS_VISIBLE | SS_ICON, margin, margin,
-                                      iconSize, iconSize, dialog, nullptr, nullptr, nullptr);
-        ::SendMessageW(icon, STM_SETICON, reinterpret_cast<WPARAM>(::LoadIconW(nullptr, iconId)), 0);
+        // The system's icon drawn at this size, not the session's size stretched.
+        state.Icon = ScaledImages::LoadIconFor(nullptr, iconId, iconSize);
+        HWND icon = ::CreateWindowExW(0, L"STATIC", nullptr, WS_CHILD | WS_VISIBLE | SS_ICON | SS_REALSIZEIMAGE, margin,
+                                      margin, iconSize, iconSize, dialog, nullptr, nullptr, nullptr);
+        ::SendMessageW(icon, STM_SETICON, reinterpret_cast<WPARAM>(state.Icon.get()), 0);
     }
     HWND text = ::CreateWindowExW(0, L"STATIC", request.Message.c_str(), WS_CHILD | WS_VISIBLE | SS_NOPREFIX,
                                   textLeft, margin, textRect.right, textHeight, dialog,
                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(kTextId)), nullptr, nullptr);
-    ::SendMessageW(text, WM_SETFONT, reinterpret_cast<WPARAM>(state.Font), FALSE);
+    ::SendMessageW(text, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
 
     int left = (clientWidth - buttonsWidth) / 2;
     HWND focus = nullptr;
@@ -132,7 +157,7 @@ void LayOut(HWND dialog, const DialogState& state) {
                                             (b.IsDefault ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON),
                                         left, buttonTop, buttonWidth, buttonHeight, dialog,
                                         reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), nullptr, nullptr);
-        ::SendMessageW(button, WM_SETFONT, reinterpret_cast<WPARAM>(state.Font), FALSE);
+        ::SendMessageW(button, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
         if (b.IsDefault) {
             ::SendMessageW(dialog, DM_SETDEFID, id, 0);
             focus = button;
@@ -140,14 +165,24 @@ void LayOut(HWND dialog, const DialogState& state) {
         left += buttonWidth + gap;
     }
 
-    RECT frame{0, 0, clientWidth, clientHeight};
-    ::AdjustWindowRectEx(&frame, static_cast<DWORD>(::GetWindowLongPtrW(dialog, GWL_STYLE)), FALSE,
-                         static_cast<DWORD>(::GetWindowLongPtrW(dialog, GWL_EXSTYLE)));
+    const RECT frame = Dpi::FrameFor(RECT{0, 0, clientWidth, clientHeight},
+                                     static_cast<DWORD>(::GetWindowLongPtrW(dialog, GWL_STYLE)),
+                                     static_cast<DWORD>(::GetWindowLongPtrW(dialog, GWL_EXSTYLE)), dpi);
     const int width = frame.right - frame.left, height = frame.bottom - frame.top;
-    RECT work{};
-    ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
-    ::SetWindowPos(dialog, HWND_TOP, work.left + (work.right - work.left - width) / 2,
-                   work.top + (work.bottom - work.top - height) / 2, width, height, 0);
+    RECT around{};
+    if (suggested) {
+        around = *suggested;
+    } else {
+        MONITORINFO monitor{};
+        monitor.cbSize = sizeof(monitor);
+        if (::GetMonitorInfoW(::MonitorFromWindow(dialog, MONITOR_DEFAULTTONEAREST), &monitor)) {
+            around = monitor.rcWork;
+        } else {
+            ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &around, 0);
+        }
+    }
+    ::SetWindowPos(dialog, HWND_TOP, around.left + (around.right - around.left - width) / 2,
+                   around.top + (around.bottom - around.top - height) / 2, width, height, 0);
     if (focus) ::SetFocus(focus);
 }
 
@@ -158,9 +193,17 @@ INT_PTR HandleDialogMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM lPa
             state = reinterpret_cast<DialogState*>(lParam);
             ::SetWindowLongPtrW(dialog, DWLP_USER, lParam);
             ::SetWindowTextW(dialog, state->Request->Caption.c_str());
-            LayOut(dialog, *state);
+            // Windows 10 would otherwise scale the dialog's controls itself when it changes monitor,
+            // on top of the layout made here for the new DPI.
+            DisableAutomaticDpiScaling(dialog);
+            LayOut(dialog, *state, Dpi::OfWindow(dialog), nullptr);
             ::MessageBeep(MB_OK);
             return FALSE;  // focus was set on the default button
+        case WM_DPICHANGED:
+            if (!state) return FALSE;
+            LayOut(dialog, *state, HIWORD(wParam), reinterpret_cast<const RECT*>(lParam));
+            ::InvalidateRect(dialog, nullptr, TRUE);
+            return TRUE;
         case WM_COMMAND: {
             const int id = LOWORD(wParam);
             const auto& buttons = state->Request->Buttons;
@@ -215,11 +258,7 @@ int RunDialogWindow(const DialogRequest& request) {
     blank.Template.style = DS_MODALFRAME | WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_SETFOREGROUND;
     blank.Template.cx = 100;
     blank.Template.cy = 50;
-    NONCLIENTMETRICSW metrics{};
-    metrics.cbSize = sizeof(metrics);
-    ::SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0);
-    GdiObject font(::CreateFontIndirectW(&metrics.lfMessageFont));
-    DialogState state{&request, static_cast<HFONT>(font.get()), {}};
+    DialogState state{&request, {}, {}, {}};
     HWND owner = ::GetActiveWindow();
     const INT_PTR result = ::DialogBoxIndirectParamW(::GetModuleHandleW(nullptr), &blank.Template, owner,
                                                      DialogProc, reinterpret_cast<LPARAM>(&state));

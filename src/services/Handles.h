@@ -2,6 +2,7 @@
 // Move-only owners for the Win32 handle kinds the setup uses. Each knows its own empty value,
 // so no handle is ever closed by hand and none leaks on an early return or an exception.
 #include <windows.h>
+#include <commctrl.h>
 #include <objbase.h>
 #include <shlobj.h>
 #include <utility>
@@ -52,6 +53,9 @@ VQ_HANDLE_TRAITS(KeyTraits, HKEY, nullptr, ::RegCloseKey(h));
 VQ_HANDLE_TRAITS(ModuleTraits, HMODULE, nullptr, ::FreeLibrary(h));
 VQ_HANDLE_TRAITS(WindowTraits, HWND, nullptr, ::DestroyWindow(h));
 VQ_HANDLE_TRAITS(GdiTraits, HGDIOBJ, nullptr, ::DeleteObject(h));
+VQ_HANDLE_TRAITS(IconTraits, HICON, nullptr, ::DestroyIcon(h));
+VQ_HANDLE_TRAITS(MemoryDcTraits, HDC, nullptr, ::DeleteDC(h));
+VQ_HANDLE_TRAITS(ImageListTraits, HIMAGELIST, nullptr, ::ImageList_Destroy(h));
 VQ_HANDLE_TRAITS(PidlTraits, LPITEMIDLIST, nullptr, ::CoTaskMemFree(h));
 VQ_HANDLE_TRAITS(LocalTraits, HLOCAL, nullptr, ::LocalFree(h));
 #undef VQ_HANDLE_TRAITS
@@ -62,6 +66,10 @@ using RegKey = UniqueHandle<KeyTraits>;
 using ModuleHandle = UniqueHandle<ModuleTraits>;
 using WindowHandle = UniqueHandle<WindowTraits>;
 using GdiObject = UniqueHandle<GdiTraits>;
+using IconHandle = UniqueHandle<IconTraits>;
+// A device context of CreateCompatibleDC; one of GetDC is a WindowDC.
+using MemoryDC = UniqueHandle<MemoryDcTraits>;
+using ImageListHandle = UniqueHandle<ImageListTraits>;
 using PidlHandle = UniqueHandle<PidlTraits>;
 using LocalMemory = UniqueHandle<LocalTraits>;
 

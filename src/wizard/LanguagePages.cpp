@@ -47,9 +47,8 @@ void TVQSetupForm::FillLanguageList() {
         // The language is fixed by the file name: the date format takes the list's place.
         ctl::SetVisible(LanguageComboBox, false);
         ctl::SetVisible(LanguageLabel, false);
-        const RECT label = ctl::Bounds(LanguageLabel), list = ctl::Bounds(LanguageComboBox);
-        ctl::Move(DateFormatLabel, label.left, label.top);
-        ctl::Move(DateFormatComboBox, list.left, list.top);
+        PlaceAt(DateFormatLabel, LanguageLabel);
+        PlaceAt(DateFormatComboBox, LanguageComboBox);
     } else {
         ctl::SetVisible(LanguageComboBox, true);
     }
@@ -155,11 +154,7 @@ void TVQSetupForm::LoadLicence(const std::wstring& resourceName) {
     ::SendMessageW(TermsAndConditionsRichEdit, EM_STREAMIN, SF_RTF, reinterpret_cast<LPARAM>(&stream));
     // Lines wrap at the window's width even with the horizontal scroll bar present.
     ::SendMessageW(TermsAndConditionsRichEdit, EM_SETTARGETDEVICE, 0, 0);
-    // The 15-pixel left margin as a formatting rectangle, which every rich edit version honours.
-    RECT area{};
-    ::GetClientRect(TermsAndConditionsRichEdit, &area);
-    area.left += 15;
-    ::SendMessageW(TermsAndConditionsRichEdit, EM_SETRECT, 0, reinterpret_cast<LPARAM>(&area));
+    SetLicenceMargin();
     if (stream.dwError != 0)
         throw EVQError(L"Cannot show " + resourceName + L" (" + std::to_wstring(stream.dwError) + L")");
 }

@@ -4,7 +4,12 @@
 #include <commctrl.h>
 #include <richedit.h>
 
+#include <uxtheme.h>
+#include <vssym32.h>
+
+#include "services/Dpi.h"
 #include "services/Handles.h"
+#include "services/ScaledImages.h"
 #include "services/UtillityUnit.h"
 #include "wizard/Controls.h"
 #include "wizard/VQSetupUnit.h"
@@ -191,41 +196,103 @@ GdiObject MakeFont(const wchar_t* face, int height, int weight) {
     wcsncpy(lf.lfFaceName, face, LF_FACESIZE - 1);
     return GdiObject(::CreateFontIndirectW(&lf));
 }
+
+RECT LayoutRect(const ControlSpec& spec) {
+    return RECT{spec.Left, spec.Top, spec.Left + spec.Width, spec.Top + spec.Height};
+}
+
+// The control's place at dpi. An etched line keeps its height: its edge is drawn two pixels thick
+// at every scale, and a higher control would show a second edge below the first.
+RECT PlaceAtDpi(const ControlSpec& spec, int dpi) {
+    RECT place = Dpi::Scale(LayoutRect(spec), dpi);
+    if (_wcsicmp(spec.Class, L"STATIC") == 0 && (spec.Style & SS_TYPEMASK) == SS_ETCHEDHORZ)
+        place.bottom = place.top + spec.Height;
+    return place;
+}
+
+bool IsRichEdit(const ControlSpec& spec) { return spec.Class == kRichClass; }
+
+// The theme of a window class, opened through uxtheme.dll where there is one (loaded when first
+// needed, from the system folder) and closed with the object.
+class ClassTheme {
+public:
+    ClassTheme(HWND window, const wchar_t* themeClass, int dpi) {
+        HMODULE uxtheme = Utillity::LoadSystemLibrary(L"uxtheme.dll");
+        if (!uxtheme) return;
+        const auto openForDpi = Find<HTHEME(WINAPI*)(HWND, LPCWSTR, UINT)>(uxtheme, "OpenThemeDataForDpi");
+        const auto open = Find<HTHEME(WINAPI*)(HWND, LPCWSTR)>(uxtheme, "OpenThemeData");
+        close_ = Find<HRESULT(WINAPI*)(HTHEME)>(uxtheme, "CloseThemeData");
+        draw_ = Find<HRESULT(WINAPI*)(HTHEME, HDC, int, int, const RECT*, const RECT*)>(uxtheme, "DrawThemeBackground");
+        if (!close_ || !draw_) return;
+        // Windows 10 1703 has the theme's parts for any DPI; before, they are the session's.
+        theme_ = openForDpi ? openForDpi(window, themeClass, static_cast<UINT>(dpi))
+                 : open     ? open(window, themeClass)
+                            : nullptr;
+    }
+    ~ClassTheme() { if (theme_) close_(theme_); }
+    ClassTheme(const ClassTheme&) = delete;
+    ClassTheme& operator=(const ClassTheme&) = delete;
+    // False without a theme (the classic look, or no uxtheme.dll): nothing was drawn.
+    bool Draw(HDC dc, int part, int state, const RECT& area) const {
+        return theme_ && SUCCEEDED(draw_(theme_, dc, part, state, &area, nullptr));
+    }
+
+private:
+    template <class F>
+    static F Find(HMODULE module, const char* name) {
+        return reinterpret_cast<F>(reinterpret_cast<void*>(::GetProcAddress(module, name)));
+    }
+    HTHEME theme_ = nullptr;
+    HRESULT(WINAPI* close_)(HTHEME) = nullptr;
+    HRESULT(WINAPI* draw_)(HTHEME, HDC, int, int, const RECT*, const RECT*) = nullptr;
+};
+
+// A check box state image list (unchecked, checked) for the list at dpi, drawn as the list view
+// draws its own: themed where a theme is active, else in the classic style.
+ImageListHandle MakeCheckBoxes(HWND list, int dpi) {
+    const int size = Dpi::Metric(SM_CXSMICON, dpi);
+    ImageListHandle images(::ImageList_Create(size, size, ILC_COLOR24 | ILC_MASK, 2, 0));
+    if (!images) return images;
+    const ClassTheme theme(list, L"BUTTON", dpi);
+    const WindowDC screen(list);
+    const MemoryDC dc(::CreateCompatibleDC(screen.get()));
+    const COLORREF background = ::GetSysColor(COLOR_WINDOW);
+    const GdiObject brush(::CreateSolidBrush(background));
+    for (bool checked : {false, true}) {
+        const GdiObject cell(::CreateCompatibleBitmap(screen.get(), size, size));
+        {
+            const SelectedObject selected(dc.get(), cell.get());
+            const RECT all{0, 0, size, size};
+            ::FillRect(dc.get(), &all, static_cast<HBRUSH>(brush.get()));
+            // The box is 13 pixels at 96 DPI, centred in its cell as the list view's own.
+            const int box = Dpi::Scale(13, dpi), offset = (size - box) / 2;
+            RECT r{offset, offset, offset + box, offset + box};
+            if (!theme.Draw(dc.get(), BP_CHECKBOX, checked ? CBS_CHECKEDNORMAL : CBS_UNCHECKEDNORMAL, r))
+                ::DrawFrameControl(dc.get(), &r, DFC_BUTTON, DFCS_BUTTONCHECK | DFCS_FLAT | (checked ? DFCS_CHECKED : 0));
+        }
+        ::ImageList_AddMasked(images.get(), static_cast<HBITMAP>(cell.get()), background);
+    }
+    return images;
+}
 }  // namespace
 
 void TVQSetupForm::CreateControls() {
     RegisterPanelClass();
     LoadRichEdit();
-    Fonts_ = std::make_unique<Fonts>();
-    const int dpi = ::GetDeviceCaps(WindowDC(nullptr).get(), LOGPIXELSY);
-    // 8 pt in the shell's dialog face; the two display fonts are 16 pixels high.
-    const int eightPoint = -::MulDiv(8, dpi, 72);
-    Fonts_->Normal = MakeFont(L"MS Shell Dlg 2", eightPoint, FW_NORMAL);
-    Fonts_->Bold = MakeFont(L"MS Shell Dlg 2", eightPoint, FW_BOLD);
-    Fonts_->Banner = MakeFont(L"Arial", -16, FW_BOLD);
-    Fonts_->Welcome = MakeFont(L"Arial Narrow", -16, FW_BOLD);
+    // The window already has the size of its layout when the first page is laid out on it, so
+    // that nothing is placed after a client area that is about to change.
+    LayoutDpi_ = Dpi::OfWindow(Handle());
+    const SIZE frame = FrameSize();
+    ::SetWindowPos(Handle(), nullptr, 0, 0, frame.cx, frame.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 
     HINSTANCE instance = ::GetModuleHandleW(nullptr);
     for (const ControlSpec& spec : kLayout) {
         HWND parent = spec.Parent ? this->*spec.Parent : Handle();
-        HWND control = ::CreateWindowExW(spec.ExStyle, spec.Class, spec.Caption, spec.Style, spec.Left, spec.Top,
-                                         spec.Width, spec.Height, parent,
+        const RECT place = PlaceAtDpi(spec, LayoutDpi_);
+        HWND control = ::CreateWindowExW(spec.ExStyle, spec.Class, spec.Caption, spec.Style, place.left, place.top,
+                                         place.right - place.left, place.bottom - place.top, parent,
                                          reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.Id)), instance, nullptr);
         this->*spec.Field = control;
-        const GdiObject& font = spec.Font == FontKind::Bold      ? Fonts_->Bold
-                                : spec.Font == FontKind::Banner  ? Fonts_->Banner
-                                : spec.Font == FontKind::Welcome ? Fonts_->Welcome
-                                                                 : Fonts_->Normal;
-        ::SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), FALSE);
-    }
-
-    const struct { HWND Control; const wchar_t* Name; } pictures[] = {
-        {ImageTop, L"IMAGETOP"}, {SetupImage, L"SETUPIMAGE"}, {SetupIconImage, L"SETUPICONIMAGE"}, {Image1, L"IMAGE1"},
-    };
-    for (const auto& p : pictures) {
-        // A static shows the bitmap it is given but does not own it: the form keeps it and frees it.
-        Pictures_.emplace_back(::LoadImageW(instance, p.Name, IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR));
-        ::SendMessageW(p.Control, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(Pictures_.back().get()));
     }
 
     const COLORREF white = RGB(255, 255, 255);
@@ -237,23 +304,132 @@ void TVQSetupForm::CreateControls() {
 
     // The summary reads like part of the page: borderless, in the button face colour.
     ::SendMessageW(SumaryRichEdit, EM_SETBKGNDCOLOR, 0, ::GetSysColor(COLOR_BTNFACE));
-    ::SendMessageW(TermsAndConditionsRichEdit, EM_SETMARGINS, EC_LEFTMARGIN, MAKELPARAM(15, 0));
     // Both scroll bars stay, but the lines wrap at the window's width: a licence read sideways
     // is a licence nobody reads.
     for (HWND rich : {TermsAndConditionsRichEdit, SumaryRichEdit}) ::SendMessageW(rich, EM_SETTARGETDEVICE, 0, 0);
     ::SendMessageW(ProgressBar, PBM_SETRANGE32, 0, 100);
 
-    // One full-width column, check boxes, no header.
+    // One full-width column (its width comes with the scale), check boxes, no header.
     ListView_SetExtendedListViewStyle(OptionsListView, LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT);
     LVCOLUMNW column{};
     column.mask = LVCF_WIDTH;
-    RECT client{};
-    ::GetClientRect(OptionsListView, &client);
-    column.cx = client.right - ::GetSystemMetrics(SM_CXVSCROLL);
     ListView_InsertColumn(OptionsListView, 0, &column);
 
     ctl::ComboAdd(OptionsComboBox, L"Standardinstallation");
     ctl::ComboAdd(OptionsComboBox, L"Benutzerdefinierte Installation");
     ctl::ComboAdd(DateFormatComboBox, L"DD/MM/YY");
     ctl::ComboAdd(DateFormatComboBox, L"MM/DD/YY");
+    ApplyScale();
+}
+
+SIZE TVQSetupForm::FrameSize() const {
+    const RECT client{0, 0, Dpi::Scale(kFormWidth, LayoutDpi_), Dpi::Scale(kFormClientHeight, LayoutDpi_)};
+    const RECT frame = Dpi::FrameFor(client, static_cast<DWORD>(::GetWindowLongPtrW(Handle(), GWL_STYLE)),
+                                     static_cast<DWORD>(::GetWindowLongPtrW(Handle(), GWL_EXSTYLE)), LayoutDpi_);
+    return SIZE{frame.right - frame.left, frame.bottom - frame.top};
+}
+
+void TVQSetupForm::ApplyScale() {
+    const int dpi = LayoutDpi_, session = Dpi::OfSystem();
+    HINSTANCE instance = ::GetModuleHandleW(nullptr);
+
+    // New fonts first: a control must never hold a font that is already gone.
+    auto fonts = std::make_unique<Fonts>();
+    // 8 pt in the shell's dialog face; the two display fonts are 16 pixels high at 96 DPI.
+    fonts->Normal = MakeFont(L"MS Shell Dlg 2", -::MulDiv(8, dpi, 72), FW_NORMAL);
+    fonts->Bold = MakeFont(L"MS Shell Dlg 2", -::MulDiv(8, dpi, 72), FW_BOLD);
+    fonts->Banner = MakeFont(L"Arial", -Dpi::Scale(16, dpi), FW_BOLD);
+    fonts->Welcome = MakeFont(L"Arial Narrow", -Dpi::Scale(16, dpi), FW_BOLD);
+    fonts->RichText = MakeFont(L"MS Shell Dlg 2", -::MulDiv(8, session, 72), FW_NORMAL);
+    for (const ControlSpec& spec : kLayout) {
+        const GdiObject& font = IsRichEdit(spec)                 ? fonts->RichText
+                                : spec.Font == FontKind::Bold    ? fonts->Bold
+                                : spec.Font == FontKind::Banner  ? fonts->Banner
+                                : spec.Font == FontKind::Welcome ? fonts->Welcome
+                                                                 : fonts->Normal;
+        ::SendMessageW(this->*spec.Field, WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), TRUE);
+    }
+    Fonts_ = std::move(fonts);
+
+    // Each picture is exactly as large as its control, so the control never stretches it.
+    const struct { HWND Control; const wchar_t* Name; } pictures[] = {
+        {ImageTop, L"IMAGETOP"}, {SetupImage, L"SETUPIMAGE"}, {SetupIconImage, L"SETUPICONIMAGE"}, {Image1, L"IMAGE1"},
+    };
+    std::vector<GdiObject> shown;
+    for (const auto& p : pictures) {
+        RECT size{};
+        ::GetClientRect(p.Control, &size);
+        // A static shows the bitmap it is given but does not own it: the form keeps it and frees it.
+        shown.push_back(ScaledImages::LoadBitmapFor(instance, p.Name, size.right, size.bottom, dpi));
+        ::SendMessageW(p.Control, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(shown.back().get()));
+    }
+    Pictures_ = std::move(shown);
+
+    // The window's own icons at this DPI; the class's are the session's.
+    IconHandle small = ScaledImages::LoadIconFor(instance, L"MAINICON", Dpi::Metric(SM_CXSMICON, dpi));
+    IconHandle big = ScaledImages::LoadIconFor(instance, L"MAINICON", Dpi::Metric(SM_CXICON, dpi));
+    ::SendMessageW(Handle(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small.get()));
+    ::SendMessageW(Handle(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big.get()));
+    SmallIcon_ = std::move(small);
+    BigIcon_ = std::move(big);
+
+    // The list view makes its check boxes once, for the session's DPI; at any other the form
+    // gives it boxes of its own and hands its own back on the way home. Rows follow the font.
+    if (dpi != session) {
+        HIMAGELIST previous = ListView_SetImageList(OptionsListView, MakeCheckBoxes(OptionsListView, dpi).release(), LVSIL_STATE);
+        if (SessionCheckBoxes_) {
+            ::ImageList_Destroy(previous);
+        } else {
+            SessionCheckBoxes_.reset(previous);
+        }
+    } else if (SessionCheckBoxes_) {
+        ::ImageList_Destroy(ListView_SetImageList(OptionsListView, SessionCheckBoxes_.release(), LVSIL_STATE));
+    }
+    RECT list{};
+    ::GetClientRect(OptionsListView, &list);
+    ListView_SetColumnWidth(OptionsListView, 0, list.right - Dpi::Metric(SM_CXVSCROLL, dpi));
+
+    // Rich edits draw points at the session's DPI: zoomed to the window's where that differs.
+    for (HWND rich : {TermsAndConditionsRichEdit, SumaryRichEdit})
+        ::SendMessageW(rich, EM_SETZOOM, dpi == session ? 0 : dpi, dpi == session ? 0 : session);
+    ::SendMessageW(TermsAndConditionsRichEdit, EM_SETMARGINS, EC_LEFTMARGIN, MAKELPARAM(Dpi::Scale(15, dpi), 0));
+    SetLicenceMargin();
+}
+
+void TVQSetupForm::SetLicenceMargin() {
+    // The 15-pixel left margin as a formatting rectangle, which every rich edit version honours.
+    RECT area{};
+    ::GetClientRect(TermsAndConditionsRichEdit, &area);
+    area.left += Dpi::Scale(15, LayoutDpi_);
+    ::SendMessageW(TermsAndConditionsRichEdit, EM_SETRECT, 0, reinterpret_cast<LPARAM>(&area));
+}
+
+void TVQSetupForm::PlaceAt(HWND control, HWND model) {
+    PlacedAt_.emplace_back(control, model);
+    const RECT place = ctl::Bounds(model);
+    ctl::Move(control, place.left, place.top);
+}
+
+void TVQSetupForm::OnDpiChanged(int dpi, const RECT& suggested) {
+    if (dpi <= 0) return;
+    LayoutDpi_ = dpi;
+    for (const ControlSpec& spec : kLayout) {
+        HWND control = this->*spec.Field;
+        RECT place = PlaceAtDpi(spec, dpi);
+        // A control that took another's place keeps taking it.
+        for (const auto& [moved, model] : PlacedAt_) {
+            if (moved != control) continue;
+            for (const ControlSpec& other : kLayout) {
+                if (this->*other.Field != model) continue;
+                const RECT there = Dpi::Scale(LayoutRect(other), dpi);
+                ::OffsetRect(&place, there.left - place.left, there.top - place.top);
+            }
+        }
+        ::SetWindowPos(control, nullptr, place.left, place.top, place.right - place.left, place.bottom - place.top,
+                       SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    ApplyScale();
+    ::SetWindowPos(Handle(), nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+                   suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    ::RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }

@@ -129,11 +129,9 @@ TVQSetupForm::~TVQSetupForm() {
 
 void TVQSetupForm::Show() {
     if (!Handle()) return;
-    // Centred on the screen, with the client height the layout was made for.
-    RECT frame{0, 0, kFormWidth, kFormClientHeight};
-    ::AdjustWindowRectEx(&frame, static_cast<DWORD>(::GetWindowLongPtrW(Handle(), GWL_STYLE)), FALSE,
-                         static_cast<DWORD>(::GetWindowLongPtrW(Handle(), GWL_EXSTYLE)));
-    const int width = frame.right - frame.left, height = frame.bottom - frame.top;
+    // Centred on the screen, with the client area the layout was made for at the form's DPI.
+    const SIZE frame = FrameSize();
+    const int width = frame.cx, height = frame.cy;
     ::SetWindowPos(Handle(), nullptr, (::GetSystemMetrics(SM_CXSCREEN) - width) / 2,
                    (::GetSystemMetrics(SM_CYSCREEN) - height) / 2, width, height, SWP_NOZORDER);
     ::ShowWindow(Handle(), SW_SHOW);
@@ -234,6 +232,9 @@ LRESULT TVQSetupForm::HandleMessage(HWND window, UINT message, WPARAM wParam, LP
         }
         case WM_TIMER:
             if (wParam == kTimerInstallId) TimerInstallTimer();
+            return 0;
+        case WM_DPICHANGED:
+            OnDpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
             return 0;
         case WM_CLOSE:
             // During a run the window must outlive the run that is still on the stack: a granted

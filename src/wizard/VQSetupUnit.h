@@ -7,6 +7,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "engine/InstallView.h"
@@ -184,6 +185,9 @@ public:
 
     HWND TabSheet(int page) const;
 
+    // The DPI the form is laid out at: its window's when it was made, then each new monitor's.
+    int LayoutDpi() const { return LayoutDpi_; }
+
     // Lets pending window messages run, so the form repaints during long work.
     static void ProcessMessages();
 
@@ -200,6 +204,16 @@ private:
     void OnCommand(int id, int code);
     HBRUSH OnControlColor(HDC dc, HWND control);
     void CreateControls();
+    // The layout at LayoutDpi_: the window's size, and what is drawn for the scale (fonts,
+    // pictures, icons, check boxes, the licence's margin).
+    SIZE FrameSize() const;
+    void ApplyScale();
+    void SetLicenceMargin();
+    // The window has moved to a monitor of another DPI (WM_DPICHANGED): every control moves to its
+    // place at that DPI and the window takes the rectangle Windows suggests.
+    void OnDpiChanged(int dpi, const RECT& suggested);
+    // Moves a control to where model stands, at this DPI and after every change of it.
+    void PlaceAt(HWND control, HWND model);
     void SetControlBackground(HWND control, COLORREF color);
     void SetControlTextColor(HWND control, COLORREF color);
 
@@ -219,4 +233,10 @@ private:
     std::unique_ptr<Colors> Colors_;
     std::vector<GdiObject> Pictures_;  // the bitmaps the form's pictures show
     TDeferredCaption LabelProgressCaption_, ProgressFileCaption_;
+    int LayoutDpi_ = 96;
+    IconHandle SmallIcon_, BigIcon_;
+    // The list view's own check boxes, made for the session's DPI, while it shows ones drawn for
+    // another.
+    ImageListHandle SessionCheckBoxes_;
+    std::vector<std::pair<HWND, HWND>> PlacedAt_;  // control, the control whose place it takes
 };

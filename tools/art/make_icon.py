@@ -3,6 +3,11 @@
 
 The artwork is made by this script so it can be changed and rebuilt; the committed .ico is
 its output:  python3 tools/art/make_icon.py src/resources/VQSetup.ico
+
+Each size is drawn for itself, not reduced from another. The file holds the small and the large
+icon of every display scale the setup is tested at (16/32 at 100 %, 20/40 at 125 %, 24/48 at
+150 %, 32/64 at 200 %), so Windows finds the exact size there and only reduces a larger one
+for scales in between. The same bytes come out on every run.
 """
 import math
 import struct
@@ -66,7 +71,7 @@ def bmp_entry(size):
 
 
 def main(out):
-    sizes = [16, 32, 48]
+    sizes = [16, 20, 24, 32, 40, 48, 64]
     images = [bmp_entry(n) for n in sizes]
     offset = 6 + 16 * len(sizes)
     ico = struct.pack('<HHH', 0, 1, len(sizes))

@@ -1,5 +1,5 @@
 #!/usr/bin/env python3
-"""Draws the setup wizard's pictures as 24-bit .bmp files.
+"""Draws the setup wizard's pictures as 24-bit .bmp files, each at three display scales.
 
 Like make_icon.py, the artwork lives in this script so it can be changed and rebuilt; the
 committed pictures are its output:  python3 tools/art/make_pictures.py src/resources/art
@@ -9,7 +9,15 @@ committed pictures are its output:  python3 tools/art/make_pictures.py src/resou
     SetupIconImage.bmp   32 x 32   language icon beside the language question
     Image1.bmp           64 x 64   picture on the final page
 
-Only the standard library is used, so anyone with Python 3 can rebuild them.
+The sizes are those of the 96-DPI layout. NAME_150.bmp and NAME_200.bmp are the same drawings
+rendered for 150 % and 200 % display scales (1.5 and 2 times as many pixels each way), so the
+setup never has to enlarge a picture; it takes the nearest rendering at or above the scale in
+use and reduces it. Every shape is described in the coordinates of the 96-DPI picture and
+sampled at the rendering's own pixels, so edges stay sharp at every scale. The 1x renderings are
+byte for byte what they were before the other scales existed.
+
+Only the standard library is used, so anyone with Python 3 can rebuild them, and the output is
+the same bytes on every run.
 """
 import math
 import os
@@ -40,42 +48,55 @@ def smoothstep(e0, e1, x):
 
 
 
+SCALES = ((1, ''), (1.5, '_150'), (2, '_200'))  # display scale and file-name suffix
+
+
 class Canvas:
-    def __init__(self, w, h, background):
-        self.w, self.h = w, h
-        self.px = [[tuple(map(float, background)) for _ in range(w)] for _ in range(h)]
+    def __init__(self, w, h, background, scale=1):
+        """A picture of w x h units of the 96-DPI layout, with scale pixels per unit."""
+        self.w, self.h = w, h  # in units, which is what the drawings speak in
+        self.scale = scale
+        self.pw, self.ph = round(w * scale), round(h * scale)
+        self.px = [[tuple(map(float, background)) for _ in range(self.pw)] for _ in range(self.ph)]
 
     def paint(self, shape, colour, alpha=1.0, box=None, n=4):
         """Blends colour over the pixels the shape covers.
 
         shape is an inside-test on a point (supersampled for smooth edges) or None for the
         whole box; colour and alpha may be constants or functions of the pixel centre, which
-        is how gradients and fades are made without a separate pass.
+        is how gradients and fades are made without a separate pass. Points, boxes and sizes
+        are in units; at scale 1 a unit is a pixel and every value below is exactly the one
+        the 1x rendering always used.
         """
+        s = self.scale
         x0, y0, x1, y1 = box or (0, 0, self.w, self.h)
-        x0, y0 = max(int(math.floor(x0)), 0), max(int(math.floor(y0)), 0)
-        x1, y1 = min(int(math.ceil(x1)), self.w), min(int(math.ceil(y1)), self.h)
+        x0, y0 = max(int(math.floor(x0 * s)), 0), max(int(math.floor(y0 * s)), 0)
+        x1, y1 = min(int(math.ceil(x1 * s)), self.pw), min(int(math.ceil(y1 * s)), self.ph)
+        inside = None if shape is None else (lambda px, py: shape(px / s, py / s))
         for y in range(y0, y1):
             row = self.px[y]
+            cy = (y + 0.5) / s
             for x in range(x0, x1):
-                a = alpha(x + 0.5, y + 0.5) if callable(alpha) else alpha
+                cx = (x + 0.5) / s
+                a = alpha(cx, cy) if callable(alpha) else alpha
                 if a <= 0:
                     continue
-                if shape is not None:
-                    a *= coverage(shape, x, y, n)
+                if inside is not None:
+                    a *= coverage(inside, x, y, n)
                     if a <= 0:
                         continue
-                c = colour(x + 0.5, y + 0.5) if callable(colour) else colour
+                c = colour(cx, cy) if callable(colour) else colour
                 row[x] = mix(row[x], c, a)
 
     def save(self, path):
-        stride = (self.w * 3 + 3) & ~3
+        stride = (self.pw * 3 + 3) & ~3
         data = bytearray()
         for row in reversed(self.px):  # bottom-up, as a positive height declares
             for r, g, b in row:
                 data += bytes((clamp8(b), clamp8(g), clamp8(r)))
-            data += bytes(stride - self.w * 3)
-        info = struct.pack('<IiiHHIIiiII', 40, self.w, self.h, 1, 24, 0, len(data),
+            data += bytes(stride - self.pw * 3)
+        # 2835 pixels per metre is 72 DPI, which the 1x files have always declared; nothing reads it
+        info = struct.pack('<IiiHHIIiiII', 40, self.pw, self.ph, 1, 24, 0, len(data),
                            2835, 2835, 0, 0)
         head = struct.pack('<2sIHHI', b'BM', 14 + len(info) + len(data), 0, 0, 14 + len(info))
         with open(path, 'wb') as f:
@@ -178,9 +199,9 @@ def q_tile(cv, ox, oy, s, shadow=True):
 
 # ---- the pictures ---------------------------------------------------------------------
 
-def image_top():
+def image_top(scale):
     w, h = 500, 70
-    cv = Canvas(w, h, WHITE)
+    cv = Canvas(w, h, WHITE, scale)
 
     # broad soft sweeps rising to the right, fading out well before the labels' area; each
     # is brightest along its leading edge and dissolves behind it, like light on glass
@@ -214,9 +235,9 @@ def image_top():
     return cv
 
 
-def setup_image():
+def setup_image(scale):
     w, h = 164, 316
-    cv = Canvas(w, h, TEAL_TOP)
+    cv = Canvas(w, h, TEAL_TOP, scale)
     cv.paint(None, lambda x, y: teal(y / h))
 
     # a soft light behind where the mark sits draws the eye to it before the motif
@@ -251,8 +272,8 @@ def setup_image():
     return cv
 
 
-def setup_icon_image():
-    cv = Canvas(32, 32, WHITE)
+def setup_icon_image(scale):
+    cv = Canvas(32, 32, WHITE, scale)
 
     # globe, slightly up and left so the speech bubble can overlap its lower right
     gx, gy, gr = 13.5, 13.5, 11.5
@@ -289,8 +310,8 @@ def setup_icon_image():
     return cv
 
 
-def image1():
-    cv = Canvas(64, 64, FACE)
+def image1(scale):
+    cv = Canvas(64, 64, FACE, scale)
     q_tile(cv, 6, 5, 46)
 
     # green check badge at the lower right, ringed in the background colour to lift it off the tile
@@ -304,9 +325,10 @@ def image1():
 
 def main(out):
     os.makedirs(out, exist_ok=True)
-    for name, make in (('ImageTop.bmp', image_top), ('SetupImage.bmp', setup_image),
-                       ('SetupIconImage.bmp', setup_icon_image), ('Image1.bmp', image1)):
-        make().save(os.path.join(out, name))
+    for name, make in (('ImageTop', image_top), ('SetupImage', setup_image),
+                       ('SetupIconImage', setup_icon_image), ('Image1', image1)):
+        for scale, suffix in SCALES:
+            make(scale).save(os.path.join(out, name + suffix + '.bmp'))
 
 
 if __name__ == '__main__':
