@@ -32,3 +32,4 @@ vq_native_test(language_native_test tests/native/LanguageUnitTest.cpp)
 # It reads the names of the texts from their header.
 target_compile_definitions(language_native_test PRIVATE VQ_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
 include(cmake/ArchiveNative.cmake OPTIONAL)
+include(cmake/UninstallNative.cmake OPTIONAL)
