@@ -1,5 +1,7 @@
 # Shortcuts, the application's INI file and the registry: what the install run leaves behind.
-target_sources(vqsetup_core PRIVATE src/engine/SettingsUnit.cpp)
+# The settings reader is shared with the uninstaller, which takes its language and, for an installation
+# without a record, its folders from them.
+target_sources(vq_common PRIVATE src/engine/SettingsUnit.cpp)
 
 # Their tests; the round trip runs a complete installation of the small payload, embedded as this
 # test program's FILESTREAM.

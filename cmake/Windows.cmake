@@ -14,14 +14,25 @@ set(VQ_GENERATED_DIR ${CMAKE_BINARY_DIR}/generated)
 configure_file(src/VQVersion.h.in ${VQ_GENERATED_DIR}/VQVersion.h @ONLY)
 configure_file(src/resources/VQSetup.manifest.in ${VQ_GENERATED_DIR}/VQSetup.manifest @ONLY)
 
-# Everything of the setup but its entry point, so that the tests drive the same code in-process.
-add_library(vqsetup_core STATIC
+# What the setup and the uninstaller share: the texts, the log and the error report, the services,
+# and the engine's folder rules, settings reader, install record and running-instance query.
+add_library(vq_common STATIC
     src/texts/LanguageUnit.cpp
     src/texts/Languages.cpp
     src/texts/Cp1252.cpp
     src/texts/ErrorUnit.cpp
     src/services/UtillityUnit.cpp
     src/services/DialogUnit.cpp
+    src/engine/Folders.cpp
+    src/engine/InstallRecord.cpp
+    src/engine/InstallRecordFile.cpp
+    src/engine/RunningCheck.cpp
+)
+target_include_directories(vq_common PUBLIC src ${VQ_GENERATED_DIR})
+target_link_libraries(vq_common PUBLIC ole32 oleaut32 uuid shell32 shlwapi comctl32 comdlg32 advapi32 user32 gdi32 kernel32)
+
+# Everything of the setup but its entry point, so that the tests drive the same code in-process.
+add_library(vqsetup_core STATIC
     src/wizard/VQSetupUnit.cpp
     src/wizard/VQSetupLayout.cpp
     src/wizard/VQSetupStartup.cpp
@@ -29,7 +40,6 @@ add_library(vqsetup_core STATIC
     src/wizard/NavigationUnit.cpp
     src/wizard/FolderPages.cpp
     src/wizard/OptionsPage.cpp
-    src/engine/Folders.cpp
     src/engine/InstallUnit.cpp
     src/engine/UpdateCheckUnit.cpp
     src/engine/PlacementUnit.cpp
@@ -37,8 +47,7 @@ add_library(vqsetup_core STATIC
     src/engine/IniFileUnit.cpp
     src/engine/RegistryUnit.cpp
 )
-target_include_directories(vqsetup_core PUBLIC src ${VQ_GENERATED_DIR})
-target_link_libraries(vqsetup_core PUBLIC ole32 oleaut32 uuid shell32 shlwapi comctl32 comdlg32 advapi32 user32 gdi32 kernel32)
+target_link_libraries(vqsetup_core PUBLIC vq_common)
 
 set(VQ_RESOURCES src/resources/VQSetup.rc)
 file(GLOB_RECURSE VQ_RESOURCE_FILES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/resources/*)
