@@ -41,6 +41,7 @@ add_library(vqsetup_core STATIC
     src/wizard/FolderPages.cpp
     src/wizard/OptionsPage.cpp
     src/engine/InstallUnit.cpp
+    src/engine/RunRecord.cpp
     src/engine/UpdateCheckUnit.cpp
     src/engine/PlacementUnit.cpp
     src/engine/LinksUnit.cpp
@@ -128,5 +129,6 @@ endif()
 include(cmake/ArchiveWindows.cmake OPTIONAL)
 include(cmake/SettingsWindows.cmake OPTIONAL)
 include(cmake/DrivesWindows.cmake OPTIONAL)
+include(cmake/UninstallWindows.cmake OPTIONAL)
 include(cmake/E2EWindows.cmake OPTIONAL)
 include(cmake/BenchWindows.cmake OPTIONAL)
