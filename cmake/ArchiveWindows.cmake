@@ -39,7 +39,8 @@ set(VQ_VQPACK ${VQ_NATIVE_DIR}/vqpack)
 set(VQ_VQSTANDIN ${VQ_NATIVE_DIR}/vqstandin)
 
 # Stages a payload description in the build tree (the manifest, its stand-ins from vqstandin,
-# this tree's ziplib.dll, VessasQuorin.Exe and the program icon under built/) and packs it.
+# this tree's ziplib.dll, VessasQuorin.Exe, VQUninstall.Exe and the program icon under built/) and
+# packs it.
 function(vq_payload_archive name manifest standins archive)
     set(stage ${CMAKE_BINARY_DIR}/payload/${name})
     get_filename_component(manifest_name ${manifest} NAME)
@@ -53,11 +54,12 @@ function(vq_payload_archive name manifest standins archive)
         VERBATIM)
     add_custom_command(OUTPUT ${archive}
         COMMAND ${CMAKE_COMMAND} -E make_directory ${stage}/built
-        COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:ziplib> $<TARGET_FILE:VessasQuorin> ${stage}/built/
+        COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:ziplib> $<TARGET_FILE:VessasQuorin> $<TARGET_FILE:VQUninstall>
+                ${stage}/built/
         COMMAND ${CMAKE_COMMAND} -E copy ${CMAKE_SOURCE_DIR}/src/resources/VQSetup.ico ${stage}/built/VQ_Icon.Ico
         COMMAND ${CMAKE_COMMAND} -E copy ${manifest} ${stage}/${manifest_name}
         COMMAND ${VQ_VQPACK} build ${stage}/${manifest_name} ${archive}
-        DEPENDS ${manifest} ${standin_stamp} ${VQ_VQPACK} ziplib VessasQuorin
+        DEPENDS ${manifest} ${standin_stamp} ${VQ_VQPACK} ziplib VessasQuorin VQUninstall
                 ${CMAKE_SOURCE_DIR}/src/resources/VQSetup.ico
         COMMENT "Packing the ${name} payload"
         VERBATIM)

@@ -1,4 +1,53 @@
-# The uninstaller and the install record: the record's tests against the small payload.
+# The uninstaller VQUninstall.Exe, built from src/uninstall on vq_common and packed into both payloads
+# (cmake/ArchiveWindows.cmake copies it to built/), and its tests and those of the install record.
+
+# The files of the project's payload with their installed sizes, built into the uninstaller for an
+# installation that has no record. Staged on their own, so that a build with another PAYLOAD or
+# ARCHIVE still knows the project's list; the uninstaller's own size cannot be known before it is
+# built and stays open.
+set(VQ_ENTRIES_STAGE ${CMAKE_BINARY_DIR}/uninstall/payload)
+set(VQ_PAYLOAD_ENTRIES ${CMAKE_BINARY_DIR}/uninstall/PayloadEntries.txt)
+add_custom_command(OUTPUT ${VQ_PAYLOAD_ENTRIES}
+    COMMAND ${CMAKE_COMMAND} -E rm -rf ${VQ_ENTRIES_STAGE}
+    COMMAND ${VQ_VQSTANDIN} ${CMAKE_SOURCE_DIR}/payload/StandIns.txt ${VQ_ENTRIES_STAGE}
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${VQ_ENTRIES_STAGE}/built
+    COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:ziplib> $<TARGET_FILE:VessasQuorin> ${VQ_ENTRIES_STAGE}/built/
+    COMMAND ${CMAKE_COMMAND} -E copy ${CMAKE_SOURCE_DIR}/src/resources/VQSetup.ico ${VQ_ENTRIES_STAGE}/built/VQ_Icon.Ico
+    COMMAND ${CMAKE_COMMAND} -E copy ${CMAKE_SOURCE_DIR}/payload/VQPayload.manifest ${VQ_ENTRIES_STAGE}/
+    COMMAND ${VQ_VQPACK} entries ${VQ_ENTRIES_STAGE}/VQPayload.manifest ${VQ_PAYLOAD_ENTRIES}
+            --unsized built/VQUninstall.Exe
+    DEPENDS ${CMAKE_SOURCE_DIR}/payload/VQPayload.manifest ${CMAKE_SOURCE_DIR}/payload/StandIns.txt
+            ${VQ_VQPACK} ${VQ_VQSTANDIN} ziplib VessasQuorin ${CMAKE_SOURCE_DIR}/src/resources/VQSetup.ico
+    COMMENT "Listing the payload's files for the uninstaller"
+    VERBATIM)
+
+configure_file(src/uninstall/resources/VQUninstall.manifest.in ${VQ_GENERATED_DIR}/VQUninstall.manifest @ONLY)
+set(VQ_UNINSTALL_ENTRIES_RC ${CMAKE_BINARY_DIR}/UninstallEntries.rc)
+file(CONFIGURE OUTPUT ${VQ_UNINSTALL_ENTRIES_RC} CONTENT "PAYLOADENTRIES RCDATA \"${VQ_PAYLOAD_ENTRIES}\"\n")
+set_source_files_properties(${VQ_UNINSTALL_ENTRIES_RC} PROPERTIES OBJECT_DEPENDS ${VQ_PAYLOAD_ENTRIES})
+set_source_files_properties(src/uninstall/resources/VQUninstall.rc PROPERTIES OBJECT_DEPENDS
+    "${CMAKE_SOURCE_DIR}/src/resources/VQSetup.ico;${VQ_GENERATED_DIR}/VQVersion.h;${VQ_GENERATED_DIR}/VQUninstall.manifest")
+
+# Everything of the uninstaller but its entry point, so that the tests drive the same code in-process.
+add_library(vq_uninstall STATIC
+    src/uninstall/Removal.cpp
+    src/uninstall/Installation.cpp
+    src/uninstall/Uninstaller.cpp
+    src/uninstall/UninstallForm.cpp
+    src/uninstall/SelfRemoval.cpp)
+target_link_libraries(vq_uninstall PUBLIC vq_common)
+
+add_executable(VQUninstall WIN32 src/uninstall/VQUninstall.cpp src/uninstall/resources/VQUninstall.rc
+               ${VQ_UNINSTALL_ENTRIES_RC})
+set_target_properties(VQUninstall PROPERTIES OUTPUT_NAME VQUninstall SUFFIX ".Exe")
+target_link_libraries(VQUninstall PRIVATE vq_uninstall)
+# Stripped, as the setup is: it travels inside the payload.
+target_link_options(VQUninstall PRIVATE -municode -s)
+
+# The uninstaller imports nothing but Windows system DLLs, like the setup.
+add_test(NAME build.uninstaller_system_imports_only
+         COMMAND ${CMAKE_SOURCE_DIR}/scripts/check-imports $<TARGET_FILE:VQUninstall>)
+add_dependencies(hardening_test VQUninstall)
 
 # The install run's record, with a complete installation of the small payload embedded as this test
 # program's FILESTREAM; each case keeps both registry roots to itself.
@@ -6,3 +55,4 @@ vq_win_test(record_test tests/win/InstallRecordTest.cpp)
 target_link_libraries(record_test PRIVATE vq_testmain)
 vq_archive_resource(record_test ${CMAKE_BINARY_DIR}/RecordTestPayload.rc ${VQ_SMALL_ARCHIVE})
 add_dependencies(record_test vq_small_archive)
+

@@ -8,6 +8,7 @@
 
 #include "engine/Folders.h"
 #include "engine/InstallView.h"
+#include "engine/ProductNames.h"
 #include "engine/SetupChoices.h"
 
 class TPackFiles;
@@ -69,4 +70,3 @@ void PlaceUninstaller(const SetupChoices& choices, InstallRecord& record);
 // Writes the record beside its uninstaller.
 void SaveInstallRecord(InstallRecord& record);
 
-constexpr wchar_t kIniFileName[] = L"VessasQuorin.Ini";

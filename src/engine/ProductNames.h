@@ -7,6 +7,8 @@
 constexpr wchar_t kProductFolder[] = L"VessasQuorin";
 constexpr wchar_t kProgramFile[] = L"VessasQuorin.Exe";
 constexpr wchar_t kUninstallerFile[] = L"VQUninstall.Exe";
+// The application's INI file, in the Bin folder.
+constexpr wchar_t kIniFileName[] = L"VessasQuorin.Ini";
 constexpr wchar_t kLinkName[] = L"Vessas Quorin.lnk";
 
 // The machine's uninstall entry, below HKEY_LOCAL_MACHINE.
