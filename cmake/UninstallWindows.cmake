@@ -56,3 +56,13 @@ target_link_libraries(record_test PRIVATE vq_testmain)
 vq_archive_resource(record_test ${CMAKE_BINARY_DIR}/RecordTestPayload.rc ${VQ_SMALL_ARCHIVE})
 add_dependencies(record_test vq_small_archive)
 
+# The removal rules and the uninstaller's window, in-process, against complete installations of the
+# small payload; the uninstaller's entry list is built in as well. The recycle bin is Wine's trash,
+# kept in the build tree instead of the runner's own.
+vq_win_test(uninstall_test tests/win/UninstallTest.cpp tests/win/UninstallFormTest.cpp tests/win/WineDrives.cpp
+            ${VQ_UNINSTALL_ENTRIES_RC})
+target_link_libraries(uninstall_test PRIVATE vq_uninstall vq_testmain)
+vq_archive_resource(uninstall_test ${CMAKE_BINARY_DIR}/UninstallTestPayload.rc ${VQ_SMALL_ARCHIVE})
+add_dependencies(uninstall_test vq_small_archive VessasQuorin)
+file(MAKE_DIRECTORY ${CMAKE_BINARY_DIR}/uninstall/trash)
+set_property(TEST win.uninstall_test APPEND PROPERTY ENVIRONMENT "XDG_DATA_HOME=${CMAKE_BINARY_DIR}/uninstall/trash")
