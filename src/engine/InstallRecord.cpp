@@ -174,6 +174,12 @@ void InstallRecord::AddFileType(const RecordedFileType& type) {
     FileTypes.push_back(type);
 }
 
+void InstallRecord::AddCreatedKey(const CreatedKey& key) {
+    if (std::none_of(CreatedKeys.begin(), CreatedKeys.end(),
+                     [&](const CreatedKey& k) { return k.Root == key.Root && SamePath(k.Path, key.Path); }))
+        CreatedKeys.push_back(key);
+}
+
 const RecordedFile* InstallRecord::FindFile(const std::wstring& path) const {
     for (const RecordedFile& file : Files)
         if (SamePath(file.Path, path)) return &file;
@@ -200,6 +206,7 @@ std::string FormatInstallRecord(const InstallRecord& r) {
     for (const std::wstring& link : r.Links) w.Line({L"link", link});
     if (!r.IniFile.empty()) w.Line({L"ini", r.IniFile});
     for (const RecordedFileType& t : r.FileTypes) w.Line({L"filetype", t.Extension, t.TypeName, t.OpenCommand});
+    for (const CreatedKey& k : r.CreatedKeys) w.Line({L"key", k.Root, k.Path});
     if (r.Settings) w.Line({L"settings", r.Settings->Key, r.Settings->Value});
     if (r.UninstallEntry) w.Line({L"uninstallentry", r.UninstallEntry->Key, r.UninstallEntry->Value});
     return w.Finish();
@@ -290,6 +297,10 @@ InstallRecord ParseInstallRecord(const std::string& bytes) {
             if (f[1].size() < 2 || f[1][0] != L'.' || f[2].empty() || f[3].empty())
                 throw Damaged(lineNumber, L"is no file type");
             record.AddFileType({f[1], f[2], f[3]});
+        } else if (kind == "key") {
+            expect(3);
+            if ((f[1] != L"HKCU" && f[1] != L"HKLM") || f[2].empty()) throw Damaged(lineNumber, L"is no registry key");
+            record.AddCreatedKey({f[1], f[2]});
         } else if (kind == "settings" || kind == "uninstallentry") {
             expect(3);
             if (f[1].empty() || f[2].empty()) throw Damaged(lineNumber, L"names no key and value");

@@ -17,6 +17,7 @@
 //   link PATH                              a shortcut the setup made
 //   ini PATH                               the application's INI file
 //   filetype EXTENSION TYPENAME COMMAND    a file type, and the open command that makes it this installation's
+//   key ROOT PATH                          a registry key the setup created (ROOT HKCU or HKLM), removed when empty
 //   settings KEY INSTALLTIME               the current user's settings key and the InstallTime it holds
 //   uninstallentry KEY UNINSTALLSTRING     the machine's uninstall entry and the UninstallString it holds
 //   end LINES CRC32                        the number of lines before this one and the CRC-32 of their bytes
@@ -50,6 +51,13 @@ struct RecordedKey {
     bool operator==(const RecordedKey&) const = default;
 };
 
+// A registry key that did not exist before the setup wrote below it.
+struct CreatedKey {
+    std::wstring Root;  // "HKCU" or "HKLM"
+    std::wstring Path;
+    bool operator==(const CreatedKey&) const = default;
+};
+
 struct InstallRecord {
     // --- the installation
     std::wstring Archive;
@@ -64,6 +72,7 @@ struct InstallRecord {
     std::vector<std::wstring> Links;
     std::wstring IniFile;
     std::vector<RecordedFileType> FileTypes;
+    std::vector<CreatedKey> CreatedKeys;
     std::optional<RecordedKey> Settings;        // below HKEY_CURRENT_USER
     std::optional<RecordedKey> UninstallEntry;  // below HKEY_LOCAL_MACHINE
 
@@ -75,6 +84,7 @@ struct InstallRecord {
     void ForgetFile(const std::wstring& path);
     void AddLink(const std::wstring& path);
     void AddFileType(const RecordedFileType& type);
+    void AddCreatedKey(const CreatedKey& key);
 
     const RecordedFile* FindFile(const std::wstring& path) const;
     bool HasFolder(const std::wstring& path) const;

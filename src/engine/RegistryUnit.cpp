@@ -173,8 +173,15 @@ void WriteRegistry(const SetupChoices& choices, InstallRecord* record) {
     // Each section reports its own failure and the next one runs regardless.
     Guarded(L"HKEY_LOCAL_MACHINE Uninst", [&] { WriteUninstallEntry(choices, record); });
     Guarded(L"HKEY_CURRENT_USER Setup", [&] { WriteSettings(choices, now, record); });
+    // A user's classes key that did not exist before (a fresh Wine prefix has none) is the setup's.
+    const auto classesExist = [] {
+        RegKey classes;
+        return ::RegOpenKeyExW(HKEY_CURRENT_USER, L"Software\\Classes", 0, KEY_READ, classes.put()) == ERROR_SUCCESS;
+    };
+    const bool classesExisted = classesExist();
     for (const FileTypeNames& type : kFileTypes)
         Guarded(L"HKEY_CURRENT_USER FileType", [&] { RegisterFileType(choices, type, record); });
+    if (record && !classesExisted && classesExist()) record->AddCreatedKey({L"HKCU", L"Software\\Classes"});
     // Explorer caches icons and open commands per extension until told.
     ::SHChangeNotify(SHCNE_ASSOCCHANGED, SHCNF_IDLIST, nullptr, nullptr);
 }

@@ -100,6 +100,7 @@ public:
         if (options_.RemoveData) RecycleData();
         RemoveEmptyFolders(record_.Folders, absentDrive_, &result_.Failed);
         for (const RecordedFileType& type : record_.FileTypes) RemoveFileType(type);
+        for (auto key = record_.CreatedKeys.rbegin(); key != record_.CreatedKeys.rend(); ++key) RemoveEmptyKey(*key);
         if (!record_.FileTypes.empty()) ::SHChangeNotify(SHCNE_ASSOCCHANGED, SHCNF_IDLIST, nullptr, nullptr);
         if (record_.Settings) RemoveSettings(*record_.Settings);
         RemoveUninstallEntry();
@@ -210,6 +211,26 @@ public:
                            subkeys == 0 && values == 0;
         key.reset();
         if (empty) ::RegDeleteKeyW(HKEY_CURRENT_USER, extensionKey.c_str());
+    }
+
+    // A key the setup created goes once nothing is left in it.
+    void RemoveEmptyKey(const CreatedKey& created) {
+        const HKEY root = created.Root == L"HKLM" ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER;
+        RegKey key;
+        if (::RegOpenKeyExW(root, created.Path.c_str(), 0, KEY_QUERY_VALUE, key.put()) != ERROR_SUCCESS) return;
+        DWORD subkeys = 0, values = 0;
+        const bool empty = ::RegQueryInfoKeyW(key.get(), nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, &values,
+                                              nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS &&
+                           subkeys == 0 && values == 0;
+        key.reset();
+        const std::wstring name = (created.Root == L"HKLM" ? L"HKEY_LOCAL_MACHINE\\" : L"HKEY_CURRENT_USER\\") + created.Path;
+        if (!empty) {
+            WriteLog(L"KeepKey (not empty): " + name);
+            return;
+        }
+        WriteLog(L"RemoveKey: " + name);
+        const LSTATUS status = ::RegDeleteKeyW(root, created.Path.c_str());
+        if (status != ERROR_SUCCESS) Fail(name + ErrorText(static_cast<DWORD>(status)));
     }
 
     // Only while it holds this installation's moment: a later installation elsewhere rewrote it.

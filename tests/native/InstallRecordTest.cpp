@@ -31,6 +31,7 @@ InstallRecord SampleRecord() {
     r.AddLink(L"C:\\users\\Public\\Desktop\\Vessas Quorin.lnk");
     r.IniFile = r.BinFolder + L"VessasQuorin.Ini";
     r.AddFileType({L".qvbak", L"VessasQuorin", L"\"" + r.BinFolder + L"VessasQuorin.Exe\" \"%1\""});
+    r.AddCreatedKey({L"HKCU", L"Software\\Classes"});
     r.Settings = RecordedKey{L"SOFTWARE\\VessasQuorin", L"2026,12,10,9,5,3"};
     r.UninstallEntry = RecordedKey{L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\VessasQuorin",
                                    L"\"" + r.Uninstaller + L"\""};
@@ -73,12 +74,14 @@ TEST(InstallRecordFormat, IsTheDocumentedText) {
     r.AddLink(L"C:\\L\\Vessas Quorin.lnk");
     r.IniFile = L"C:\\P\\Bin\\VessasQuorin.Ini";
     r.AddFileType({L".qvbak", L"VessasQuorin", L"\"C:\\P\\Bin\\VessasQuorin.Exe\" \"%1\""});
+    r.AddCreatedKey({L"HKCU", L"Software\\Classes"});
     r.Settings = RecordedKey{L"SOFTWARE\\VessasQuorin", L"2026,1,2,3,4,5"};
     r.UninstallEntry = RecordedKey{L"SOFTWARE\\U\\VessasQuorin", L"\"C:\\P\\VQUninstall.Exe\""};
     const std::string body = kHeader +
                              "folder\tC:\\P\\Bin\\\r\nfile\t42\tC:\\P\\Bin\\A.dll\r\nlink\tC:\\L\\Vessas Quorin.lnk\r\n"
                              "ini\tC:\\P\\Bin\\VessasQuorin.Ini\r\n"
                              "filetype\t.qvbak\tVessasQuorin\t\"C:\\P\\Bin\\VessasQuorin.Exe\" \"%1\"\r\n"
+                             "key\tHKCU\tSoftware\\Classes\r\n"
                              "settings\tSOFTWARE\\VessasQuorin\t2026,1,2,3,4,5\r\n"
                              "uninstallentry\tSOFTWARE\\U\\VessasQuorin\t\"C:\\P\\VQUninstall.Exe\"\r\n";
     EXPECT_EQ(FormatInstallRecord(r), WithEnd(body));
@@ -129,6 +132,7 @@ TEST(InstallRecordFormat, MalformedContentIsRefusedWithTheReason) {
         {kHeader + "file\t42\r\n", "needs 2 fields"},
         {kHeader + "filetype\tqvbak\tVessasQuorin\tx\r\n", "is no file type"},
         {kHeader + "settings\tSOFTWARE\\VessasQuorin\t\r\n", "names no key and value"},
+        {kHeader + "key\tHKCR\tSoftware\\Classes\r\n", "is no registry key"},
         {kHeader + "archive\tHF2\r\n", "\"archive\" is given twice"},
         {kHeader + "removable\tY\r\n", "\"removable\" must be Y or N, once"},
         {kHeader + "file\t1\tC:\\P\\\xC0\xAF.dll\r\n", "is no valid UTF-8"},

@@ -112,6 +112,8 @@ TEST(InstallRecordOfARun, HoldsWhatTheRunPlacedAndNothingThatWasThereBefore) {
     const std::wstring command = L"\"" + setup.Bin() + L"VessasQuorin.Exe\" \"%1\"";
     EXPECT_EQ(record.FileTypes, (std::vector<RecordedFileType>{{L".qvbak", L"VessasQuorin", command},
                                                                 {L".qvcalc", L"VessasQuorinGS", command}}));
+    // The case's own registry had no classes key: the run created it, and says so.
+    EXPECT_EQ(record.CreatedKeys, (std::vector<CreatedKey>{{L"HKCU", L"Software\\Classes"}}));
     ASSERT_TRUE(record.Settings && record.UninstallEntry);
     EXPECT_EQ(record.Settings->Key, L"SOFTWARE\\VessasQuorin");
     EXPECT_EQ(record.Settings->Value, RegText(HKEY_CURRENT_USER, kSettingsKey, L"InstallTime"));

@@ -137,6 +137,7 @@ TEST(Removal, LeavesTheMachineAsBeforeTheInstallationButForTheUsersOwnFiles) {
         EXPECT_FALSE(RegKeyExists(HKEY_CURRENT_USER, std::wstring(kClassesKey) + type.Extension)) << Narrow(type.Extension);
         EXPECT_FALSE(RegKeyExists(HKEY_CURRENT_USER, std::wstring(kClassesKey) + type.TypeName)) << Narrow(type.TypeName);
     }
+    EXPECT_FALSE(RegKeyExists(HKEY_CURRENT_USER, L"Software\\Classes")) << "created by the setup, empty again";
     const auto lines = log.Lines();
     EXPECT_TRUE(Has(lines, "KeepFile (changed by the user): " + Narrow(changed)));
     EXPECT_TRUE(Has(lines, "KeepFolder (not empty): " + Narrow(setup.Bin())));
