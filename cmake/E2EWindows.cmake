@@ -1,9 +1,10 @@
 # End-to-end scenarios: the real VQSetup.exe started and driven from outside, as a user meets it.
-add_executable(e2e_test tests/e2e/Scenarios.cpp tests/e2e/WidePathScenario.cpp tests/e2e/ScenarioSupport.cpp tests/e2e/Driver.cpp tests/win/WineDrives.cpp tests/win/ScreenCapture.cpp)
+add_executable(e2e_test tests/e2e/Scenarios.cpp tests/e2e/WidePathScenario.cpp tests/e2e/UninstallScenarios.cpp
+               tests/e2e/ScenarioSupport.cpp tests/e2e/Driver.cpp tests/win/WineDrives.cpp tests/win/ScreenCapture.cpp)
 target_link_libraries(e2e_test PRIVATE vqsetup_core GTest::gtest ${VQ_MINGW_ZLIB})
 target_include_directories(e2e_test PRIVATE tests/e2e tests/win)
-# The driver finds the setup and the stand-in application beside itself.
-add_dependencies(e2e_test VQSetup VessasQuorin)
+# The driver finds the setup, the stand-in application and the uninstaller beside itself.
+add_dependencies(e2e_test VQSetup VessasQuorin VQUninstall)
 
 # The scenarios install into the default folders, write the settings key and look for running
 # copies of the application; the unit tests that CTest runs beside them start the stand-in
