@@ -144,14 +144,9 @@ int RunCopyOf(const std::wstring& self, bool silent) {
 void AnswerOriginal(HANDLE resultPipe, int exitCode) {
     DWORD written = 0;
     ::WriteFile(resultPipe, &exitCode, sizeof exitCode, &written, nullptr);
-    ::CloseHandle(resultPipe);
 }
 
-bool WaitForOriginal(HANDLE originalProcess) {
-    const bool ended = ::WaitForSingleObject(originalProcess, 60000) == WAIT_OBJECT_0;
-    ::CloseHandle(originalProcess);
-    return ended;
-}
+bool WaitForOriginal(HANDLE originalProcess) { return ::WaitForSingleObject(originalProcess, 60000) == WAIT_OBJECT_0; }
 
 void ScheduleOwnRemoval(const std::wstring& self) {
     if (!::MoveFileExW(self.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT))

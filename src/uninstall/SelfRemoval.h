@@ -13,11 +13,12 @@
 #include <string>
 #include <vector>
 
-// What the copy is started with: "/VQCOPY" ORIGINAL RESULTPIPE ORIGINALPROCESS [silent].
+// What the copy is started with: "/VQCOPY" ORIGINAL RESULTPIPE ORIGINALPROCESS [silent]. The two
+// handles were inherited from the original; the copy owns them once it has taken them up.
 struct CopyStart {
     std::wstring Original;
-    HANDLE ResultPipe = nullptr;       // inherited: the copy writes its exit code into it
-    HANDLE OriginalProcess = nullptr;  // inherited: the original, to wait for its end
+    HANDLE ResultPipe = nullptr;       // the copy writes its exit code into it
+    HANDLE OriginalProcess = nullptr;  // the original, to wait for its end
     bool Silent = false;
 };
 // The copy's start, or nothing for any other command line (or handles that are no handles).
@@ -29,7 +30,7 @@ bool IsSilentCommandLine(const std::vector<std::wstring>& params);
 // cannot be made or started.
 int RunCopyOf(const std::wstring& self, bool silent);
 
-// The copy's side: the exit code handed to the original.
+// The copy's side: the exit code handed to the original, which ends once it has it.
 void AnswerOriginal(HANDLE resultPipe, int exitCode);
 // Waits (bounded) for the original to end.
 bool WaitForOriginal(HANDLE originalProcess);

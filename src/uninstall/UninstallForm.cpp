@@ -173,15 +173,19 @@ void TVQUninstallForm::RemoveButtonClick() {
         }
         Working_ = true;
         for (HWND w : {RemoveButton, CancelButton, RemoveDataCheckBox}) ::EnableWindow(w, FALSE);
+        // The removal runs on this thread; the pointer says the window is busy meanwhile.
+        const HCURSOR previous = ::SetCursor(::LoadCursorW(nullptr, IDC_WAIT));
         const bool removeData = ::SendMessageW(RemoveDataCheckBox, BM_GETCHECK, 0, 0) == BST_CHECKED;
         WriteLog(std::wstring(L"RemoveData=") + (removeData ? L"Y" : L"N"));
         try {
             Result_ = RemoveInstallation(Installation_.Record, OptionsFor(Installation_, Original_, removeData));
         } catch (...) {
+            ::SetCursor(previous);
             Working_ = false;
             for (HWND w : {RemoveButton, CancelButton, RemoveDataCheckBox}) ::EnableWindow(w, TRUE);
             throw;
         }
+        ::SetCursor(previous);
         Removed_ = true;
         Working_ = false;
         WriteLog(L"Finish");

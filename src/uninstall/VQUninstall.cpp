@@ -33,10 +33,13 @@ std::vector<std::wstring> Parameters() {
 }
 
 int RunAsCopy(const CopyStart& start, const std::wstring& self) {
+    KernelHandle resultPipe(start.ResultPipe), original(start.OriginalProcess);
     const UninstallOutcome outcome = RunUninstall(start.Original, start.Silent);
-    AnswerOriginal(start.ResultPipe, outcome.ExitCode);
+    AnswerOriginal(resultPipe.get(), outcome.ExitCode);
+    // Closed at once: the original reads up to the end of the pipe.
+    resultPipe.reset();
     if (outcome.InstallationGone) {
-        if (WaitForOriginal(start.OriginalProcess)) RemoveRunningUninstaller(outcome.Record, start.Original);
+        if (WaitForOriginal(original.get())) RemoveRunningUninstaller(outcome.Record, start.Original);
         else WriteLog(L"The uninstaller " + start.Original + L" did not end; it stays");
     }
     ScheduleOwnRemoval(self);
