@@ -21,6 +21,9 @@ add_custom_command(OUTPUT ${VQ_PAYLOAD_ENTRIES}
     COMMENT "Listing the payload's files for the uninstaller"
     VERBATIM)
 
+# One target makes the list, so that the two programs embedding it never run its command at once.
+add_custom_target(vq_payload_entries DEPENDS ${VQ_PAYLOAD_ENTRIES})
+
 configure_file(src/uninstall/resources/VQUninstall.manifest.in ${VQ_GENERATED_DIR}/VQUninstall.manifest @ONLY)
 set(VQ_UNINSTALL_ENTRIES_RC ${CMAKE_BINARY_DIR}/UninstallEntries.rc)
 file(CONFIGURE OUTPUT ${VQ_UNINSTALL_ENTRIES_RC} CONTENT "PAYLOADENTRIES RCDATA \"${VQ_PAYLOAD_ENTRIES}\"\n")
@@ -43,6 +46,7 @@ set_target_properties(VQUninstall PROPERTIES OUTPUT_NAME VQUninstall SUFFIX ".Ex
 target_link_libraries(VQUninstall PRIVATE vq_uninstall)
 # Stripped, as the setup is: it travels inside the payload.
 target_link_options(VQUninstall PRIVATE -municode -s)
+add_dependencies(VQUninstall vq_payload_entries)
 
 # The uninstaller imports nothing but Windows system DLLs, like the setup.
 add_test(NAME build.uninstaller_system_imports_only
@@ -63,6 +67,6 @@ vq_win_test(uninstall_test tests/win/UninstallTest.cpp tests/win/UninstallFormTe
             ${VQ_UNINSTALL_ENTRIES_RC})
 target_link_libraries(uninstall_test PRIVATE vq_uninstall vq_testmain)
 vq_archive_resource(uninstall_test ${CMAKE_BINARY_DIR}/UninstallTestPayload.rc ${VQ_SMALL_ARCHIVE})
-add_dependencies(uninstall_test vq_small_archive VessasQuorin)
+add_dependencies(uninstall_test vq_small_archive vq_payload_entries VessasQuorin)
 file(MAKE_DIRECTORY ${CMAKE_BINARY_DIR}/uninstall/trash)
 set_property(TEST win.uninstall_test APPEND PROPERTY ENVIRONMENT "XDG_DATA_HOME=${CMAKE_BINARY_DIR}/uninstall/trash")
