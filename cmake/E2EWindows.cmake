@@ -3,8 +3,8 @@ add_executable(e2e_test ${VQ_E2E_TEST_SOURCES})
 target_link_libraries(e2e_test PRIVATE vqsetup_core GTest::gtest ${VQ_MINGW_ZLIB})
 target_include_directories(e2e_test PRIVATE tests/e2e tests/win)
 vq_own_code(e2e_test)
-# The driver finds the setup and the stand-in application beside itself.
-add_dependencies(e2e_test VQSetup VessasQuorin)
+# The driver finds the setup, the stand-in application and the uninstaller beside itself.
+add_dependencies(e2e_test VQSetup VessasQuorin VQUninstall)
 
 # vq_e2e(name FILTER [LOCALE posix]): one scenario (a gtest filter: one test, or the cases of one
 # parameterized test) as a CTest entry of its own, in a prefix of its own: every scenario installs
@@ -41,6 +41,15 @@ vq_e2e(startup FileNameAndParameters/StartupScenario.*)
 vq_e2e(hotfix_over_installation Scenario.HotfixOverAnInstallationKeepsTheSettingsAndChangesOnlyTheVersion)
 vq_e2e(hotfix_without_installation Scenario.HotfixWithoutAnInstallationIsRefusedWithThePath)
 vq_e2e(wide_paths WidePathScenario.ThreeParametersInstallIntoFoldersAndATempFolderOutsideTheAnsiCodePage)
+vq_e2e(uninstall_standard UninstallScenario.StandardInstallationGoesThroughTheProgramListLeavingOnlyTheUsersFiles)
+vq_e2e(uninstall_remove_data UninstallScenario.CustomInstallationWithoutLinksWithRemoveDataSendsTheUsersDataToTheTrash)
+vq_e2e(uninstall_after_hotfix UninstallScenario.HotfixOverAnInstallationThenTheQuietUninstallStringRemovesBoth)
+vq_e2e(uninstall_running_application UninstallScenario.TheRunningApplicationIsRefusedUntilItIsClosedThenRepeatRemoves)
+vq_e2e(uninstall_silent UninstallScenario.SilentExitCodesAndASecondRunThatFindsNothing)
+vq_e2e(uninstall_damaged_record UninstallScenario.ADamagedRecordIsReportedAndNothingIsRemoved)
+vq_e2e(uninstall_without_record UninstallScenario.AnInstallationWithoutARecordLosesItsProgramButKeepsItsData)
+vq_e2e(uninstall_stick_present RemovableUninstallScenario.TheStickAndTheMachineAreClearedWhileTheStickIsPresent)
+vq_e2e(uninstall_stick_away RemovableUninstallScenario.WithTheStickAwayTheMachinesEntriesGoAndTheSticksFilesStay)
 
 # Every scenario the driver holds is run by exactly one entry above.
 add_test(NAME e2e.every_scenario_has_an_entry

@@ -33,3 +33,6 @@ vq_native_test(language_native_test unit ${VQ_LANGUAGE_NATIVE_TEST_SOURCES})
 target_compile_definitions(language_native_test PRIVATE VQ_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
 
 include(cmake/ArchiveNative.cmake)
+
+# The install record's text format, which the setup writes and the uninstaller reads.
+vq_native_test(install_record_native_test unit ${VQ_INSTALL_RECORD_NATIVE_TEST_SOURCES})

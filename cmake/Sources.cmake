@@ -51,6 +51,12 @@ set(VQ_LANGUAGE_NATIVE_TEST_SOURCES
     tests/native/LanguageUnitTest.cpp
 )
 
+# The install record's text format; the record itself needs no Windows.
+set(VQ_INSTALL_RECORD_NATIVE_TEST_SOURCES
+    src/engine/InstallRecord.cpp
+    tests/native/InstallRecordTest.cpp
+)
+
 set(VQ_PACK_FILE_NATIVE_TEST_SOURCES
     tests/native/ArchiveBytes.h
     tests/native/PackFileLoadTest.cpp
@@ -64,10 +70,10 @@ set(VQ_PACK_FILE_FUZZER_SOURCES
 
 # ---- the setup (Windows tree)
 
-# Everything of the setup but its entry point, so that the tests drive the same code in-process.
-set(VQ_CORE_SOURCES
+# What the setup and the uninstaller share: the texts, the log and the error report, the services,
+# and the engine's folder rules, settings reader, install record and running-instance query.
+set(VQ_COMMON_SOURCES
     ${VQ_PORTABLE_SOURCES}
-    ${VQ_ARCHIVE_SOURCES}
     # src/texts
     src/texts/ErrorUnit.cpp
     src/texts/ErrorUnit.h
@@ -76,12 +82,30 @@ set(VQ_CORE_SOURCES
     src/services/Dpi.cpp
     src/services/Dpi.h
     src/services/Handles.h
-    src/services/IEDriveInfo.cpp
-    src/services/IEDriveInfo.h
     src/services/ScaledImages.cpp
     src/services/ScaledImages.h
     src/services/UtillityUnit.cpp
     src/services/UtillityUnit.h
+    # src/engine
+    src/engine/Folders.cpp
+    src/engine/Folders.h
+    src/engine/InstallRecord.cpp
+    src/engine/InstallRecord.h
+    src/engine/InstallRecordFile.cpp
+    src/engine/InstallRecordFile.h
+    src/engine/ProductNames.h
+    src/engine/RunningCheck.cpp
+    src/engine/RunningCheck.h
+    src/engine/SettingsUnit.cpp
+    src/engine/SettingsUnit.h
+)
+
+# Everything of the setup but its entry point, so that the tests drive the same code in-process.
+set(VQ_CORE_SOURCES
+    ${VQ_ARCHIVE_SOURCES}
+    # src/services
+    src/services/IEDriveInfo.cpp
+    src/services/IEDriveInfo.h
     # src/archive
     src/archive/FileCompress.cpp
     src/archive/FileCompress.h
@@ -89,18 +113,14 @@ set(VQ_CORE_SOURCES
     src/archive/ResourceStream.cpp
     src/archive/ResourceStream.h
     # src/engine
-    src/engine/Folders.cpp
-    src/engine/Folders.h
     src/engine/IniFileUnit.cpp
     src/engine/InstallUnit.cpp
     src/engine/InstallUnit.h
     src/engine/InstallView.h
     src/engine/LinksUnit.cpp
     src/engine/PlacementUnit.cpp
-    src/engine/ProductNames.h
     src/engine/RegistryUnit.cpp
-    src/engine/SettingsUnit.cpp
-    src/engine/SettingsUnit.h
+    src/engine/RunRecord.cpp
     src/engine/SetupChoices.h
     src/engine/UpdateCheckUnit.cpp
     # src/wizard
@@ -140,6 +160,31 @@ set(VQ_ZIPLIB_SOURCES
 # The stand-in for the installed application.
 set(VQ_STANDIN_SOURCES
     tests/standin/VessasQuorin.cpp
+)
+
+# ---- the uninstaller (Windows tree)
+
+# Everything of the uninstaller but its entry point, so that the tests drive the same code in-process.
+set(VQ_UNINSTALL_CORE_SOURCES
+    src/uninstall/Installation.cpp
+    src/uninstall/Installation.h
+    src/uninstall/Removal.cpp
+    src/uninstall/Removal.h
+    src/uninstall/SelfRemoval.cpp
+    src/uninstall/SelfRemoval.h
+    src/uninstall/UninstallForm.cpp
+    src/uninstall/UninstallForm.h
+    src/uninstall/Uninstaller.cpp
+    src/uninstall/Uninstaller.h
+)
+set(VQ_UNINSTALL_SOURCES
+    src/uninstall/VQUninstall.cpp
+)
+set(VQ_UNINSTALL_RESOURCE_SOURCES
+    src/uninstall/resources/VQUninstall.rc
+)
+set(VQ_UNINSTALL_TEMPLATE_SOURCES
+    src/uninstall/resources/VQUninstall.manifest.in
 )
 
 # ---- Windows tests, one program per area
@@ -203,6 +248,23 @@ set(VQ_DRIVE_TEST_SOURCES
     tests/win/DriveInfoTest.cpp
 )
 
+# Both registry roots kept to themselves by the tests that write the machine's keys.
+set(VQ_MACHINE_REGISTRY_SANDBOX_SOURCES
+    tests/win/MachineRegistrySandbox.h
+)
+set(VQ_RECORD_TEST_SOURCES
+    ${VQ_ENGINE_FIXTURE_SOURCES}
+    ${VQ_MACHINE_REGISTRY_SANDBOX_SOURCES}
+    tests/win/InstallRecordTest.cpp
+)
+set(VQ_UNINSTALL_TEST_SOURCES
+    ${VQ_ENGINE_FIXTURE_SOURCES}
+    ${VQ_MACHINE_REGISTRY_SANDBOX_SOURCES}
+    ${VQ_WINE_DRIVES_SOURCES}
+    tests/win/UninstallFormTest.cpp
+    tests/win/UninstallTest.cpp
+)
+
 # Helpers of the hardening tests: a DLL planted beside a program, and a PE the import and
 # hardening check must refuse.
 set(VQ_PLANTED_DLL_SOURCES tests/win/PlantedDll.cpp)
@@ -220,6 +282,7 @@ set(VQ_E2E_TEST_SOURCES
     tests/e2e/ScenarioSupport.cpp
     tests/e2e/ScenarioSupport.h
     tests/e2e/Scenarios.cpp
+    tests/e2e/UninstallScenarios.cpp
     tests/e2e/WidePathScenario.cpp
 )
 

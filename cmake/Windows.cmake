@@ -25,9 +25,14 @@ set(VQ_GENERATED_DIR ${CMAKE_BINARY_DIR}/generated)
 configure_file(src/VQVersion.h.in ${VQ_GENERATED_DIR}/VQVersion.h @ONLY)
 configure_file(src/resources/VQSetup.manifest.in ${VQ_GENERATED_DIR}/VQSetup.manifest @ONLY)
 
+# What the setup and the uninstaller share.
+add_library(vq_common STATIC ${VQ_COMMON_SOURCES})
+target_include_directories(vq_common PUBLIC src ${VQ_GENERATED_DIR})
+target_link_libraries(vq_common PUBLIC ole32 oleaut32 uuid shell32 shlwapi comctl32 comdlg32 advapi32 user32 gdi32 kernel32)
+vq_own_code(vq_common)
+
 add_library(vqsetup_core STATIC ${VQ_CORE_SOURCES})
-target_include_directories(vqsetup_core PUBLIC src ${VQ_GENERATED_DIR})
-target_link_libraries(vqsetup_core PUBLIC ole32 oleaut32 uuid shell32 shlwapi comctl32 comdlg32 advapi32 user32 gdi32 kernel32)
+target_link_libraries(vqsetup_core PUBLIC vq_common)
 vq_own_code(vqsetup_core)
 
 file(GLOB_RECURSE VQ_RESOURCE_FILES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/resources/*)
@@ -84,6 +89,8 @@ endfunction()
 
 vq_ship(VQSetup REQUIRE_ADMIN)
 vq_ship(VessasQuorin PAYLOAD)
+# The uninstaller (cmake/UninstallWindows.cmake) is named here, before the payloads are staged.
+vq_ship(VQUninstall PAYLOAD REQUIRE_ADMIN)
 
 # The check itself must refuse what it is there to refuse: a PE built without the flags, importing
 # mpr.dll (no known DLL, as the setup once did for network drives) and asking for no elevation.
@@ -166,6 +173,7 @@ endif()
 include(cmake/ArchiveWindows.cmake)
 include(cmake/SettingsWindows.cmake)
 include(cmake/DrivesWindows.cmake)
+include(cmake/UninstallWindows.cmake)
 include(cmake/E2EWindows.cmake)
 include(cmake/BenchWindows.cmake)
 include(cmake/ReleaseWindows.cmake)

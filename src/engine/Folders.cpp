@@ -85,7 +85,14 @@ std::wstring RemoveableDataFolderOf(wchar_t letter) {
 ShellFolders ShellFolders::OfThisUser() {
     return {Utillity::GetSpecialFolder(nullptr, CSIDL_DESKTOP),
             Utillity::GetSpecialFolder(nullptr, CSIDL_COMMON_DESKTOPDIRECTORY),
-            StartMenuFolderOf(Utillity::GetSpecialFolder(nullptr, CSIDL_PROGRAMS))};
+            StartMenuFolderOf(Utillity::GetSpecialFolder(nullptr, CSIDL_PROGRAMS)),
+            Utillity::GetSpecialFolder(nullptr, CSIDL_COMMON_APPDATA)};
+}
+
+std::wstring GetUninstallerFolder(const SetupChoices& choices, const ShellFolders& shell) {
+    if (choices.UseRemoveable && Utillity::IsAbsolutePath(shell.CommonAppData))
+        return Utillity::AddBackslash(shell.CommonAppData) + kProductFolder + L"\\Uninstall\\";
+    return GetUninstallFolder(choices);
 }
 
 std::wstring StartMenuFolderOf(const std::wstring& programsMenu) {

@@ -46,9 +46,14 @@ struct ShellFolders {
     std::wstring Desktop;        // the user's own desktop
     std::wstring CommonDesktop;  // the all-users desktop
     std::wstring StartMenu;      // the user's Programs menu + "Vessas Quorin"; empty when unknown
+    std::wstring CommonAppData;  // the machine's application data; empty when unknown
     // As the shell names them for the user running the setup.
     static ShellFolders OfThisUser();
 };
+// Where the uninstaller that the uninstall entry starts lies, with the install record beside it: the
+// uninstall folder; for an installation onto a removable drive a folder of the machine's application
+// data, so that the entry still works while the drive is away (the uninstall folder when that is unknown).
+std::wstring GetUninstallerFolder(const SetupChoices& choices, const ShellFolders& shell);
 // The product's start-menu folder in a Programs menu; empty when the menu is not known, so that
 // nothing lands in a relative "Vessas Quorin\".
 std::wstring StartMenuFolderOf(const std::wstring& programsMenu);

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "engine/InstallRecord.h"
 #include "engine/InstallUnit.h"
 #include "services/Handles.h"
 #include "services/UtillityUnit.h"
@@ -100,10 +101,13 @@ void MakeUnicodeFile(const std::wstring& ini) {
 }
 }  // namespace
 
-void MakeIniFile(const SetupChoices& choices, const ShellFolders& shell, const std::wstring& versionName) {
+void MakeIniFile(const SetupChoices& choices, const ShellFolders& shell, const std::wstring& versionName,
+                 InstallRecord* record) {
     Guarded([&] {
         const std::wstring dateFormat = IniDateFormat(choices);
         const std::wstring ini = GetProgramFolder(choices, true) + kIniFileName;
+        // The application writes to it too, so it is recorded by name alone, whatever its size.
+        if (record) record->IniFile = ini;
         // A hotfix keeps what the user's installation says. The link folders are written whether
         // or not links were made there: they say where links belong, not that they exist. In a
         // new file this order puts FOLDERS before SETTINGS.

@@ -10,6 +10,8 @@
 
 #include "archive/PackFileUnit.h"
 #include "archive/ResourceStream.h"
+#include "engine/InstallRecord.h"
+#include "engine/InstallRecordFile.h"
 #include "services/Handles.h"
 #include "services/UtillityUnit.h"
 #include "texts/ErrorUnit.h"
@@ -107,11 +109,14 @@ int RunInstallation(const SetupChoices& choices, InstallView& view, const ShellF
             }
             WriteLog(L"LanguageCombobox.ItemIndex=" +
                      std::to_wstring(LanguagePosition(choices.FileLanguage, choices.Language)));
+            // What these two make is the setup's, for the record.
+            const std::vector<std::wstring> missingBin = MissingFolders(bin);
             if (!Utillity::MakeFolderPath(bin)) {
                 answer = ShowSetupError(view, choices.Language, text(txDirectoryNotCreated) + L"\r\n" + bin, false);
                 return;
             }
             WriteLog(L"ProgramFolder OK " + bin);
+            const std::vector<std::wstring> missingData = MissingFolders(data);
             if (!Utillity::MakeFolderPath(data)) {
                 answer = ShowSetupError(view, choices.Language, text(txDirectoryNotCreated) + L"\r\n" + data, false);
                 return;
@@ -132,28 +137,36 @@ int RunInstallation(const SetupChoices& choices, InstallView& view, const ShellF
                     answer = ShowSetupError(view, choices.Language, text(txNewerVersionInstalled) + L" (" + installed + L")",
                                             true);
                 } else {
+                    InstallRecord record = BeginInstallRecord(choices, shell, versionName);
+                    NoteCreatedFolders(&record, missingBin);
+                    NoteCreatedFolders(&record, missingData);
                     WriteLog(L"ExtractFiles");
                     try {
-                        ExtractFiles(choices, view, reader);
+                        ExtractFiles(choices, view, reader, &record);
                     } catch (const TRunCancelled&) {
                         // The entry being written has removed its partial file; nothing further
-                        // is placed, and no link, INI file or registry value is written.
+                        // is placed, and no link, INI file or registry value is written. What was
+                        // placed is recorded, so that a later run and its uninstaller know it.
                         WriteLog(L"Cancelled by the user");
+                        SaveInstallRecord(record);
                         answer = mrCancel;
                         view.ShowLabelProgress(false);
                         return;
                     }
+                    PlaceUninstaller(choices, record);
                     WriteLog(L"CreateLinks");
-                    CreateLinks(choices, shell);
+                    CreateLinks(choices, shell, &record);
                     WriteLog(L"MakeIniFile");
-                    MakeIniFile(choices, shell, versionName);
+                    MakeIniFile(choices, shell, versionName, &record);
                     WriteLog(L"WriteRegistry");
-                    WriteRegistry(choices);
+                    WriteRegistry(choices, &record);
                     // Left behind by older versions of the application.
                     for (const wchar_t* name : kObsoleteFiles) {
                         WriteLog(L"RemoveFile: " + bin + name);
                         DeleteObsoleteFile(bin + name);
+                        record.ForgetFile(bin + name);
                     }
+                    SaveInstallRecord(record);
                     WriteLog(L"Finish");
                     answer = mrOk;
                 }

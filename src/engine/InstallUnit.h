@@ -4,12 +4,15 @@
 // result: mrOk (1) installed, mrCancel (2) cancelled or fatal, mrAbort (3) stopped, mrRetry (4).
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "engine/Folders.h"
 #include "engine/InstallView.h"
+#include "engine/ProductNames.h"
 #include "engine/SetupChoices.h"
 
 class TPackFiles;
+struct InstallRecord;
 
 // The run: preconditions, the archive, placement, links, INI file, registry, obsolete files. The
 // shell's folders are those of the user running the setup unless a caller names others.
@@ -40,7 +43,9 @@ bool GetInstalledVersion(const SetupChoices& choices, std::wstring& version);
 bool IsNewerVersion(const std::wstring& installed, const std::wstring& archive);
 
 // --- file placement
-void ExtractFiles(const SetupChoices& choices, InstallView& view, TPackFiles& reader);
+// With a record, every file written, every file a delete entry removed and every folder made goes
+// into it; so do the links, the INI file and the registry entries of the steps below.
+void ExtractFiles(const SetupChoices& choices, InstallView& view, TPackFiles& reader, InstallRecord* record = nullptr);
 // The folder of a root word; EVQError for a word the setup does not know or a sub-path that
 // would leave the data folder.
 std::wstring GetTargetFolder(const SetupChoices& choices, const std::wstring& root);
@@ -48,8 +53,20 @@ std::wstring GetTargetFolder(const SetupChoices& choices, const std::wstring& ro
 bool IsEntrySelected(const std::wstring& group, const std::wstring& language);
 
 // --- the application's files, links and registry (each reports its own errors)
-void CreateLinks(const SetupChoices& choices, const ShellFolders& shell);
-void MakeIniFile(const SetupChoices& choices, const ShellFolders& shell, const std::wstring& versionName);
-void WriteRegistry(const SetupChoices& choices);
+void CreateLinks(const SetupChoices& choices, const ShellFolders& shell, InstallRecord* record = nullptr);
+void MakeIniFile(const SetupChoices& choices, const ShellFolders& shell, const std::wstring& versionName,
+                 InstallRecord* record = nullptr);
+// The uninstall entry starts the record's uninstaller; without a record, the one in the uninstall folder.
+void WriteRegistry(const SetupChoices& choices, InstallRecord* record = nullptr);
 
-constexpr wchar_t kIniFileName[] = L"VessasQuorin.Ini";
+// --- the install record (engine/RunRecord.cpp); each step reports its own errors
+// The record of this run, holding what an earlier record of the same installation holds: a hotfix
+// and a new run into the same folders add to the installation the uninstaller will remove.
+InstallRecord BeginInstallRecord(const SetupChoices& choices, const ShellFolders& shell, const std::wstring& versionName);
+// The folders of a list made by MissingFolders that exist now: the ones the run created.
+void NoteCreatedFolders(InstallRecord* record, const std::vector<std::wstring>& missing);
+// A removable installation's uninstaller is copied to the record's folder on the machine.
+void PlaceUninstaller(const SetupChoices& choices, InstallRecord& record);
+// Writes the record beside its uninstaller.
+void SaveInstallRecord(InstallRecord& record);
+

@@ -1,10 +1,13 @@
 // File placement: which entries belong to the chosen language, and where each root word points.
 #include "archive/PackFileUnit.h"
+#include "engine/InstallRecord.h"
+#include "engine/InstallRecordFile.h"
 #include "engine/InstallUnit.h"
 #include "services/UtillityUnit.h"
 #include "services/VQError.h"
 #include "texts/ErrorUnit.h"
 
+#include <set>
 #include <vector>
 
 bool IsEntrySelected(const std::wstring& group, const std::wstring& language) {
@@ -27,7 +30,25 @@ std::wstring GetTargetFolder(const SetupChoices& choices, const std::wstring& ro
     throw EVQError(L"Unknown target root \"" + root + L"\"");
 }
 
-void ExtractFiles(const SetupChoices& choices, InstallView& view, TPackFiles& reader) {
+namespace {
+// The size a written file has on disk, which for a compressed entry is not the entry's size.
+std::int64_t SizeOnDisk(const std::wstring& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (!::GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) return -1;
+    return (static_cast<std::int64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+}
+
+// What one entry did, for the record: the folders it made and the file it wrote or deleted.
+void RecordEntry(InstallRecord& record, const std::vector<std::wstring>& missing, const std::wstring& path,
+                 TPackFile::Outcome outcome) {
+    NoteCreatedFolders(&record, missing);
+    if (outcome == TPackFile::Outcome::Written) record.AddFile(path, SizeOnDisk(path));
+    // A file the setup left as it was is not the setup's: the uninstaller must never remove it.
+    if (outcome == TPackFile::Outcome::Deleted) record.ForgetFile(path);
+}
+}  // namespace
+
+void ExtractFiles(const SetupChoices& choices, InstallView& view, TPackFiles& reader, InstallRecord* record) {
     // Where every entry of the installation goes is settled before the first file is written: an
     // archive with one entry that would leave its folders installs nothing at all.
     std::vector<std::wstring> folders(static_cast<size_t>(reader.Count()));
@@ -37,6 +58,8 @@ void ExtractFiles(const SetupChoices& choices, InstallView& view, TPackFiles& re
         folders[static_cast<size_t>(i)] = GetTargetFolder(choices, entry.Root);
         entry.CheckPath();
     }
+    // Folders known to exist need no look for what an entry creates; entries come folder by folder.
+    std::set<std::wstring> existing;
     for (int i = 0; i < reader.Count(); ++i) {
         TPackFile& entry = reader.Items(i);
         if (!IsEntrySelected(entry.Group, choices.Language)) {
@@ -47,6 +70,13 @@ void ExtractFiles(const SetupChoices& choices, InstallView& view, TPackFiles& re
         // The entry's own sub-folder is not part of these two texts.
         WriteLog(L"Extract: " + folder + entry.FileName);
         view.SetProgressFile(folder + entry.FileName);
-        entry.Extract(folder);
+        const std::wstring target = folder + Utillity::AddBackslash(entry.Folder);
+        const std::vector<std::wstring> missing =
+            record && !existing.count(target) ? MissingFolders(target) : std::vector<std::wstring>{};
+        const TPackFile::Outcome outcome = entry.Extract(folder);
+        if (record) {
+            RecordEntry(*record, missing, target + entry.FileName, outcome);
+            existing.insert(target);
+        }
     }
 }

@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "VQVersion.h"
+#include "engine/InstallRecord.h"
 #include "engine/InstallUnit.h"
 #include "engine/ProductNames.h"
 #include "services/Handles.h"
@@ -14,9 +15,6 @@
 #include "texts/ErrorUnit.h"
 
 namespace {
-constexpr wchar_t kUninstallKey[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\VessasQuorin";
-constexpr wchar_t kClassesKey[] = L"Software\\Classes\\";
-
 constexpr wchar_t kDisplayName[] = L"Vessas Quorin " VQ_VERSION_WIDE;
 constexpr wchar_t kDisplayVersion[] = VQ_VERSION_WIDE;
 constexpr wchar_t kPublisher[] = L"Vessa Software";
@@ -96,27 +94,34 @@ DWORD EstimatedSizeKB(const SetupChoices& choices) {
     return kb > MAXDWORD ? MAXDWORD : static_cast<DWORD>(kb);
 }
 
-void WriteUninstallEntry(const SetupChoices& choices) {
+void WriteUninstallEntry(const SetupChoices& choices, InstallRecord* record) {
     const std::wstring path = L"HKEY_LOCAL_MACHINE\\" + std::wstring(kUninstallKey);
     RegKey key = CreateKeyForWriting(HKEY_LOCAL_MACHINE, kUninstallKey);
     // Without administrator rights the entry cannot be made; the installation is still usable.
     if (!key) return;
     const std::wstring bin = GetProgramFolder(choices, true);
+    // The record knows where the run keeps the uninstaller (for a removable drive, on the machine).
+    const std::wstring uninstaller =
+        record ? record->Uninstaller : GetUninstallFolder(choices) + kUninstallerFile;
+    // Quoted: unquoted, Windows would try "C:\Program.exe" first for a folder with blanks.
+    const std::wstring command = L"\"" + uninstaller + L"\"";
     WriteString(key, path, L"UserDir", kUserDir);
     WriteString(key, path, L"DisplayName", kDisplayName);
     WriteString(key, path, L"DisplayIcon", bin + L"VQ_Icon.Ico");
     WriteString(key, path, L"DisplayVersion", kDisplayVersion);
-    // Quoted: unquoted, Windows would try "C:\Program.exe" first for a folder with blanks.
-    WriteString(key, path, L"UninstallString", L"\"" + GetUninstallFolder(choices) + L"VQUninstall.Exe\"");
+    WriteString(key, path, L"UninstallString", command);
+    // The uninstaller removes the entry only while it still starts this installation's uninstaller.
+    if (record) record->UninstallEntry = RecordedKey{kUninstallKey, command};
     WriteInteger(key, path, L"NoModify", 1);
     WriteInteger(key, path, L"NoRepair", 1);
-    // What the program list and deployment tools read besides.
+    // What the program list and deployment tools read besides; the unattended form is where they look.
+    WriteString(key, path, L"QuietUninstallString", command + L" silent");
     WriteString(key, path, L"InstallLocation", GetProgramFolder(choices, false));
     WriteString(key, path, L"Publisher", kPublisher);
     WriteInteger(key, path, L"EstimatedSize", EstimatedSizeKB(choices));
 }
 
-void WriteSettings(const SetupChoices& choices, const SYSTEMTIME& now) {
+void WriteSettings(const SetupChoices& choices, const SYSTEMTIME& now, InstallRecord* record) {
     // A hotfix keeps the choices of the installation it refreshes, for the next setup as well.
     if (choices.IsHotfix) return;
     const std::wstring path = L"HKEY_CURRENT_USER\\" + std::wstring(kSettingsKey);
@@ -135,38 +140,48 @@ void WriteSettings(const SetupChoices& choices, const SYSTEMTIME& now) {
     WriteString(key, path, kValueUseRemoveable, YesNo(choices.UseRemoveable));
     WriteString(key, path, kValueDateFormat, choices.DateFormat);
     WriteString(key, path, L"InstallTime", InstallTime(now));
+    // The moment tells this installation's key from one a later installation elsewhere wrote.
+    if (record) record->Settings = RecordedKey{kSettingsKey, InstallTime(now)};
 }
 
 // One row of the file-type table, as the current user's registration: it needs no administrator
 // rights. A key that cannot be opened is passed over; a value that cannot be written ends the row.
-void RegisterFileType(const SetupChoices& choices, const std::wstring& typeName, const std::wstring& extension,
-                      const std::wstring& iconFile) {
+void RegisterFileType(const SetupChoices& choices, const FileTypeNames& type, InstallRecord* record) {
     const std::wstring bin = GetProgramFolder(choices, true);
+    const std::wstring typeName = type.TypeName;
+    const std::wstring command = OpenCommandOf(bin);
     const struct { std::wstring Key, Value; } rows[] = {
-        {kClassesKey + extension, typeName},
+        {kClassesKey + std::wstring(type.Extension), typeName},
         {kClassesKey + typeName, kFileTypeDescription},
-        {kClassesKey + typeName + L"\\DefaultIcon", bin + iconFile},
-        // Both paths quoted: an unquoted program path with blanks lets the shell start whatever
-        // program sits at its first blank (on a removable drive anyone may put one there).
-        {kClassesKey + typeName + L"\\shell\\open\\command", L"\"" + bin + kProgramFile + L"\" \"%1\""},
+        {kClassesKey + typeName + L"\\DefaultIcon", bin + type.IconFile},
+        {kClassesKey + typeName + L"\\shell\\open\\command", command},
     };
     for (const auto& row : rows) {
         RegKey key = CreateKeyForWriting(HKEY_CURRENT_USER, row.Key);
         if (key) WriteString(key, L"HKEY_CURRENT_USER\\" + row.Key, L"", row.Value);
     }
+    // The open command is what makes the type this installation's: the uninstaller removes the type
+    // only while the command still reads so.
+    if (record) record->AddFileType({type.Extension, typeName, command});
 }
 }  // namespace
 
-void WriteRegistry(const SetupChoices& choices) {
+void WriteRegistry(const SetupChoices& choices, InstallRecord* record) {
     // One moment for the whole step, taken before any key is touched.
     SYSTEMTIME now{};
     ::GetLocalTime(&now);
     // Each section reports its own failure and the next one runs regardless.
-    Guarded(L"HKEY_LOCAL_MACHINE Uninst", [&] { WriteUninstallEntry(choices); });
-    Guarded(L"HKEY_CURRENT_USER Setup", [&] { WriteSettings(choices, now); });
-    Guarded(L"HKEY_CURRENT_USER FileType", [&] { RegisterFileType(choices, L"VessasQuorin", L".qvbak", L"VQ_Icon.Ico"); });
-    Guarded(L"HKEY_CURRENT_USER FileType",
-            [&] { RegisterFileType(choices, L"VessasQuorinGS", L".qvcalc", L"VQ_Icon_Calc.Ico"); });
+    Guarded(L"HKEY_LOCAL_MACHINE Uninst", [&] { WriteUninstallEntry(choices, record); });
+    Guarded(L"HKEY_CURRENT_USER Setup", [&] { WriteSettings(choices, now, record); });
+    // A user's classes key that did not exist before (a fresh Wine prefix has none) is the setup's.
+    const auto classesExist = [] {
+        RegKey classes;
+        return ::RegOpenKeyExW(HKEY_CURRENT_USER, L"Software\\Classes", 0, KEY_READ, classes.put()) == ERROR_SUCCESS;
+    };
+    const bool classesExisted = classesExist();
+    for (const FileTypeNames& type : kFileTypes)
+        Guarded(L"HKEY_CURRENT_USER FileType", [&] { RegisterFileType(choices, type, record); });
+    if (record && !classesExisted && classesExist()) record->AddCreatedKey({L"HKCU", L"Software\\Classes"});
     // Explorer caches icons and open commands per extension until told.
     ::SHChangeNotify(SHCNE_ASSOCCHANGED, SHCNF_IDLIST, nullptr, nullptr);
 }

@@ -481,10 +481,47 @@ constexpr TextRow Texts[] = {
         {FrFr, L"Le dossier doit \u00eatre un chemin complet avec une lettre de lecteur (C:\\...) ou un chemin r\u00e9seau (\\\\serveur\\partage\\...)."},
         {EsEs, L"La carpeta debe ser una ruta completa con una letra de unidad (C:\\...) o una ruta de red (\\\\servidor\\recurso\\...)."},
     }}},
+    // The uninstaller's own texts, besides 21, 22 and 23, which it always had.
+    {txConfirmRemoval, {{
+        {De,   L"M\u00f6chten Sie Vessa's Quorin von Ihrem Computer entfernen?"},
+        {EnUs, L"Do you want to remove Vessa's Quorin from your computer?"},
+        {FrFr, L"Voulez-vous supprimer Vessa's Quorin de votre ordinateur ?"},
+        {EsEs, L"\u00bfDesea eliminar Vessa's Quorin de su equipo?"},
+    }}},
+    {txRemoveDataInfo, {{
+        {De,   L"Ihre eigenen Dateien im Datenordner bleiben erhalten, au\u00dfer Sie w\u00e4hlen \"Daten entfernen\"; dann kommen sie in den Papierkorb."},
+        {EnUs, L"Your own files in the data folder are kept unless you tick \"Remove data\"; then they go to the recycle bin."},
+        {FrFr, L"Vos propres fichiers du dossier de donn\u00e9es sont conserv\u00e9s, sauf si vous cochez \"Supprimer les donn\u00e9es\" ; ils vont alors dans la corbeille."},
+        {EsEs, L"Sus propios archivos de la carpeta de datos se conservan, a menos que marque \"Eliminar los datos\"; entonces van a la papelera de reciclaje."},
+    }}},
+    {txNotInstalled, {{
+        {De,   L"Vessa's Quorin ist auf diesem Computer nicht installiert."},
+        {EnUs, L"Vessa's Quorin is not installed on this computer."},
+        {FrFr, L"Vessa's Quorin n'est pas install\u00e9 sur cet ordinateur."},
+        {EsEs, L"Vessa's Quorin no est\u00e1 instalado en este equipo."},
+    }}},
+    {txRecordDamaged, {{
+        {De,   L"Die Aufzeichnung der Installation ist besch\u00e4digt. Es wurde nichts entfernt."},
+        {EnUs, L"The record of the installation is damaged. Nothing was removed."},
+        {FrFr, L"L'enregistrement de l'installation est endommag\u00e9. Rien n'a \u00e9t\u00e9 supprim\u00e9."},
+        {EsEs, L"El registro de la instalaci\u00f3n est\u00e1 da\u00f1ado. No se ha eliminado nada."},
+    }}},
+    {txNotEverythingRemoved, {{
+        {De,   L"Es konnte nicht alles entfernt werden. Das Setup-Protokoll nennt, was geblieben ist."},
+        {EnUs, L"Not everything could be removed. The setup log lists what was left."},
+        {FrFr, L"Tout n'a pas pu \u00eatre supprim\u00e9. Le journal d'installation indique ce qui reste."},
+        {EsEs, L"No se ha podido eliminar todo. El registro de instalaci\u00f3n indica lo que queda."},
+    }}},
+    {txRemovableDiskAbsent, {{
+        {De,   L"Der Wechseldatentr\u00e4ger der Installation ist nicht vorhanden: Die Dateien darauf sind geblieben."},
+        {EnUs, L"The removable disk of the installation is not present: the files on it were left."},
+        {FrFr, L"Le support amovible de l'installation n'est pas pr\u00e9sent : les fichiers qu'il contient ont \u00e9t\u00e9 conserv\u00e9s."},
+        {EsEs, L"El disco extra\u00edble de la instalaci\u00f3n no est\u00e1 presente: los archivos que contiene se han conservado."},
+    }}},
 };
 
 constexpr int FirstNumber = 1;
-constexpr int LastNumber = 75;
+constexpr int LastNumber = 81;
 constexpr int RetiredNumber = 53;
 
 // Guards against a row slipping out of place when the table is edited: the

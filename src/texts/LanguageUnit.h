@@ -8,7 +8,8 @@ extern std::wstring CurrentLanguage;
 
 // The texts by number, named after what they say (the English wording in the comment). The
 // table in LanguageUnit.cpp is written with these names and checked against their numbers at
-// compile time. Number 53 has never had a text; 75 on came after the product's first release.
+// compile time. Number 53 has never had a text; 75 on came after the product's first release, 76 to
+// 81 with the uninstaller.
 enum TextId : int {
     txProgramFolder = 1,  // Program - Folder
     txDataFolder = 2,  // Data - Folder
@@ -84,6 +85,12 @@ enum TextId : int {
     txSetDefaults = 73,  // Set defaults
     txAppDataFolder = 74,  // AppData - Folder
     txFolderNotFullPath = 75,  // The folder must be a complete path with a drive letter (C:\...) or a network path (\\server\share\...).
+    txConfirmRemoval = 76,  // Do you want to remove Vessa's Quorin from your computer?
+    txRemoveDataInfo = 77,  // Your own files in the data folder are kept unless you tick "Remove data"; ...
+    txNotInstalled = 78,  // Vessa's Quorin is not installed on this computer.
+    txRecordDamaged = 79,  // The record of the installation is damaged. Nothing was removed.
+    txNotEverythingRemoved = 80,  // Not everything could be removed. The setup log lists what was left.
+    txRemovableDiskAbsent = 81,  // The removable disk of the installation is not present: the files on it were left.
 };
 
 class Language {

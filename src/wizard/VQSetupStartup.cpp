@@ -1,5 +1,5 @@
 // Start-up: what FormCreate reads and decides, the command line, the two facts taken from the
-// setup file's name, and the running-instance query.
+// setup file's name; the running-instance query is engine/RunningCheck.h.
 #include <windows.h>
 #include <commctrl.h>
 #include <shlobj.h>
@@ -9,6 +9,7 @@
 
 #include "VQVersion.h"
 #include "engine/Folders.h"
+#include "engine/RunningCheck.h"
 #include "engine/SettingsUnit.h"
 #include "services/UtillityUnit.h"
 #include "services/VQError.h"
@@ -21,12 +22,6 @@
 // without renaming the program.
 #define VQ_TEST_SETUP_FILE L"C:\\VQSetupTest\\VessasQuorinSetup-" VQ_VERSION_WIDE L".exe"
 #endif
-
-namespace {
-constexpr UINT kRunningQuery = WM_APP + 1;  // 0x8001
-constexpr WPARAM kRunningQueryWord = 9876;
-constexpr LPARAM kRunningQueryLong = 1234;
-}  // namespace
 
 void TVQSetupForm::FormCreate() {
     Guarded([&] {
@@ -153,42 +148,7 @@ bool TVQSetupForm::GetIsHotfix() {
     return IsHotfixFileName(Choices.SetupFileName);
 }
 
-bool TVQSetupForm::IsRunning() {
-    bool running = false;
-    auto inspect = [&](HWND window) {
-        wchar_t caption[256] = {};
-        ::GetWindowTextW(window, caption, 256);
-        const std::wstring upper = UpperCase(caption);
-        WriteLog(L"Running(0):" + upper + L"  h=" + std::to_wstring(reinterpret_cast<UINT_PTR>(window)));
-        if (upper.find(L"VESSA") == std::wstring::npos || upper.find(L"QUORIN") == std::wstring::npos) return;
-        // A hung window must not hang the setup with it: it counts as not answering.
-        DWORD_PTR reply = 0;
-        if (::SendMessageTimeoutW(window, kRunningQuery, kRunningQueryWord, kRunningQueryLong,
-                                  SMTO_ABORTIFHUNG | SMTO_NORMAL, 5000, &reply) &&
-            reply == static_cast<DWORD_PTR>(kRunningQueryLong))
-            running = true;
-    };
-    // The walk goes forward and then backward through the window order from the setup's own window.
-    // It runs over a snapshot of that order: windows that other programs open or close meanwhile
-    // must not cut the walk short.
-    std::vector<HWND> order;
-    ::EnumWindows(
-        [](HWND w, LPARAM list) {
-            return CallbackGuard<BOOL>(FALSE, [&] {
-                reinterpret_cast<std::vector<HWND>*>(list)->push_back(w);
-                return TRUE;
-            });
-        },
-        reinterpret_cast<LPARAM>(&order));
-    const auto self = std::find(order.begin(), order.end(), Handle());
-    if (self == order.end()) return false;
-    for (auto it = self; it != order.end(); ++it) inspect(*it);
-    for (auto it = self;; --it) {
-        inspect(*it);
-        if (it == order.begin()) break;
-    }
-    return running;
-}
+bool TVQSetupForm::IsRunning() { return IsApplicationRunning(Handle()); }
 
 wchar_t TVQSetupForm::FirstLetter(const std::wstring& text) {
     if (text.empty()) return L'\0';

@@ -169,6 +169,16 @@ SetupProcess::SetupProcess(const std::wstring& exe, const std::wstring& argument
     id_ = info.dwProcessId;
 }
 
+SetupProcess::SetupProcess(DWORD processId, std::wstring name, std::wstring windowClass)
+    : name_(std::move(name)), windowClass_(std::move(windowClass)) {
+    process_ = ::OpenProcess(PROCESS_TERMINATE | PROCESS_QUERY_INFORMATION | PROCESS_VM_OPERATION | PROCESS_VM_WRITE |
+                                 SYNCHRONIZE,
+                             FALSE, processId);
+    if (!process_) throw ScenarioError("cannot attach to process " + std::to_string(processId));
+    id_ = processId;
+    Trace("attach " + std::to_string(processId));
+}
+
 SetupProcess::~SetupProcess() {
     if (Running()) {
         ::TerminateProcess(process_, 99);
@@ -184,7 +194,7 @@ HWND SetupProcess::Window(DWORD timeoutMs) {
     WaitUntil(
         [&] {
             for (HWND w : TopLevelWindows())
-                if (ProcessOf(w) == id_ && ClassOf(w) == L"TVQSetupForm" && ::IsWindowVisible(w)) {
+                if (ProcessOf(w) == id_ && ClassOf(w) == windowClass_ && ::IsWindowVisible(w)) {
                     window_ = w;
                     return true;
                 }

@@ -42,6 +42,9 @@ public:
     // or add to this program's own.
     SetupProcess(const std::wstring& exe, const std::wstring& arguments, std::wstring name,
                  const std::vector<std::wstring>& environment = {});
+    // Attaches to a process that something else started (the uninstaller's copy, started by the
+    // uninstaller the system's program list started), whose main window is of windowClass.
+    SetupProcess(DWORD processId, std::wstring name, std::wstring windowClass);
     ~SetupProcess();  // a setup still running is ended
     SetupProcess(const SetupProcess&) = delete;
     SetupProcess& operator=(const SetupProcess&) = delete;
@@ -49,7 +52,7 @@ public:
     DWORD Id() const { return id_; }
     bool Running() const;
 
-    // The main window (class TVQSetupForm), waited for until it is shown.
+    // The main window (class TVQSetupForm unless attached to another), waited for until it is shown.
     HWND Window(DWORD timeoutMs = 15000);
     std::wstring Caption();
     HWND Control(int id);
@@ -93,6 +96,7 @@ private:
     int PageOf(HWND control);
 
     std::wstring name_;
+    std::wstring windowClass_ = L"TVQSetupForm";
     HANDLE process_ = nullptr;
     DWORD id_ = 0;
     HWND window_ = nullptr;

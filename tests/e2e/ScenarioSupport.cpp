@@ -5,6 +5,8 @@
 
 #include <algorithm>
 
+#include "engine/InstallRecord.h"
+#include "services/VQError.h"
 #include "wizard/VQSetupUnit.h"
 
 namespace e2e {
@@ -106,6 +108,8 @@ void RemoveInstallation() {
     ::DeleteFileW((SpecialFolder(CSIDL_COMMON_DESKTOPDIRECTORY) + L"Vessas Quorin.lnk").c_str());
     ::DeleteFileW((SpecialFolder(CSIDL_DESKTOP) + L"Vessas Quorin.lnk").c_str());
     DeleteTree(SpecialFolder(CSIDL_PROGRAMS) + L"Vessas Quorin");
+    // Where a removable installation keeps its uninstaller and install record on the machine.
+    DeleteTree(SpecialFolder(CSIDL_COMMON_APPDATA) + L"VessasQuorin");
 }
 
 // ---- the archive the setup carries
@@ -151,8 +155,26 @@ void ExpectInstalled(const std::wstring& language, const std::wstring& program, 
     std::vector<std::wstring> missing, extra;
     std::set_difference(expected.begin(), expected.end(), found.begin(), found.end(), std::back_inserter(missing));
     std::set_difference(found.begin(), found.end(), expected.begin(), expected.end(), std::back_inserter(extra));
-    // Besides the archive's files, the installation writes only the application's INI file.
+    // Besides the archive's files, the installation writes only the application's INI file and,
+    // beside the uninstaller on a fixed disk, the install record, which lists every file written.
     extra.erase(std::remove(extra.begin(), extra.end(), Lower(program + L"Bin\\VessasQuorin.Ini")), extra.end());
+    const std::wstring recordPath = program + kInstallRecordFileName;
+    const auto record = std::find(extra.begin(), extra.end(), Lower(recordPath));
+    if (record != extra.end()) {
+        extra.erase(record);
+        try {
+            const InstallRecord recorded = ParseInstallRecord(ReadBytes(recordPath));
+            for (const auto& e : payload.Entries()) {
+                if (!Payload::Selected(*e, language)) continue;
+                const std::wstring path = Payload::Target(*e, program, data);
+                const RecordedFile* file = recorded.FindFile(path);
+                if (!file) ADD_FAILURE() << "not in the install record: " << Narrow(path);
+                else EXPECT_EQ(file->Size, static_cast<std::int64_t>(ReadBytes(path).size())) << Narrow(path);
+            }
+        } catch (const EVQError& error) {
+            ADD_FAILURE() << "the install record cannot be read: " << Narrow(error.Message());
+        }
+    }
     for (const auto& p : missing) ADD_FAILURE() << "missing: " << Narrow(p);
     for (const auto& p : extra) ADD_FAILURE() << "not of this installation: " << Narrow(p);
 }

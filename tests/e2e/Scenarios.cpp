@@ -428,7 +428,12 @@ TEST_F(RemovableScenario, InstallsOntoTheStickWithItsOwnLinkAndTheNextStartPrese
     EXPECT_EQ(Lower(RegString(HKEY_CURRENT_USER, kSettingsKey, L"RemoveableProgramFolder")).rfind(Lower(L"E:\\VessasQuorin\\Data"), 0), 0u);
     EXPECT_EQ(Lower(RegString(HKEY_CURRENT_USER, kSettingsKey, L"DataFolder")).rfind(Lower(L"C:\\Program Files\\VessasQuorin"), 0), 0u);
     EXPECT_EQ(RegString(HKEY_CURRENT_USER, kSettingsKey, L"InstallOption_UseRemoveable"), L"Y");
-    EXPECT_EQ(RegString(HKEY_LOCAL_MACHINE, kUninstallKey, L"UninstallString"), L"\"" + kStickProgram + L"VQUninstall.Exe\"");
+    // The uninstall entry must work while the stick is away: it starts a copy of the uninstaller
+    // kept on the machine, beside the install record.
+    const std::wstring machineUninstaller = SpecialFolder(CSIDL_COMMON_APPDATA) + L"VessasQuorin\\Uninstall\\VQUninstall.Exe";
+    EXPECT_EQ(RegString(HKEY_LOCAL_MACHINE, kUninstallKey, L"UninstallString"), L"\"" + machineUninstaller + L"\"");
+    EXPECT_EQ(ReadBytes(machineUninstaller), ReadBytes(kStickProgram + L"VQUninstall.Exe"));
+    EXPECT_TRUE(FileExists(SpecialFolder(CSIDL_COMMON_APPDATA) + L"VessasQuorin\\Uninstall\\VQInstallRecord.Txt"));
     const auto attempts = Attempts(Log());
     ASSERT_EQ(attempts.size(), 1u);
     ExpectInOrder(attempts[0], {"ProgramFolder=" + Narrow(bin), "DataFolder=" + Narrow(kStickData), "ProgramFolder OK " + Narrow(bin),

@@ -33,11 +33,11 @@ inline SetupChoices ChoicesFor(const std::wstring& program, const std::wstring& 
     return choices;
 }
 
-// The desktops and the start-menu folder below a folder of the test's own, so that no test
-// touches the links another test program installs at the same time.
+// The desktops, the start-menu folder and the machine's application data below a folder of the
+// test's own, so that no test touches the links another test program installs at the same time.
 inline ShellFolders ShellBelow(const std::wstring& folder) {
     ShellFolders shell{folder + L"UserDesktop\\", folder + L"PublicDesktop\\",
-                       folder + L"Menu\\Programs\\Vessas Quorin\\"};
+                       folder + L"Menu\\Programs\\Vessas Quorin\\", folder + L"ProgramData\\"};
     Utillity::MakeFolderPath(shell.Desktop);
     Utillity::MakeFolderPath(shell.CommonDesktop);
     return shell;

@@ -202,6 +202,8 @@ TEST(WriteRegistry, ValuesAndTypes) {
         {L"DisplayVersion", Sz(L"9.9")},
         // Quoted, so that a folder with blanks cannot start "C:\\Program.exe".
         {L"UninstallString", Sz(L"\"" + setup.program + L"\\VQUninstall.Exe\"")},
+        // The unattended form, where deployment tools look for it.
+        {L"QuietUninstallString", Sz(L"\"" + setup.program + L"\\VQUninstall.Exe\" silent")},
         {L"NoModify", Dword(1)},
         {L"NoRepair", Dword(1)},
         {L"InstallLocation", Sz(setup.program + L"\\")},
