@@ -9,6 +9,7 @@
 set(VQ_PORTABLE_SOURCES
     src/texts/Cp1252.cpp
     src/texts/Cp1252.h
+    src/texts/Utf8.h
     src/texts/LanguageUnit.cpp
     src/texts/LanguageUnit.h
     src/texts/Languages.cpp
@@ -81,6 +82,8 @@ set(VQ_COMMON_SOURCES
     src/services/DialogUnit.cpp
     src/services/Dpi.cpp
     src/services/Dpi.h
+    src/services/FormWindow.cpp
+    src/services/FormWindow.h
     src/services/Handles.h
     src/services/ScaledImages.cpp
     src/services/ScaledImages.h
@@ -98,6 +101,7 @@ set(VQ_COMMON_SOURCES
     src/engine/RunningCheck.h
     src/engine/SettingsUnit.cpp
     src/engine/SettingsUnit.h
+    src/engine/SetupChoices.h
 )
 
 # Everything of the setup but its entry point, so that the tests drive the same code in-process.
@@ -121,7 +125,6 @@ set(VQ_CORE_SOURCES
     src/engine/PlacementUnit.cpp
     src/engine/RegistryUnit.cpp
     src/engine/RunRecord.cpp
-    src/engine/SetupChoices.h
     src/engine/UpdateCheckUnit.cpp
     # src/wizard
     src/wizard/Controls.h

@@ -6,38 +6,12 @@
 #include <map>
 
 #include "services/VQError.h"
+#include "texts/Utf8.h"
 
 namespace {
 constexpr char kMagic[] = "VQInstallRecord";
 
-// --- UTF-8, for a wchar_t of 16 bits (Windows: UTF-16 with surrogate pairs) or of 32 bits.
-std::string ToUtf8(const std::wstring& text) {
-    std::string out;
-    for (size_t i = 0; i < text.size(); ++i) {
-        auto cp = static_cast<std::uint32_t>(text[i]);
-        if (sizeof(wchar_t) == 2 && cp >= 0xD800 && cp < 0xDC00 && i + 1 < text.size() &&
-            static_cast<std::uint32_t>(text[i + 1]) >= 0xDC00 && static_cast<std::uint32_t>(text[i + 1]) < 0xE000)
-            cp = 0x10000 + ((cp - 0xD800) << 10) + (static_cast<std::uint32_t>(text[++i]) - 0xDC00);
-        if (cp < 0x80) {
-            out += static_cast<char>(cp);
-        } else if (cp < 0x800) {
-            out += static_cast<char>(0xC0 | (cp >> 6));
-            out += static_cast<char>(0x80 | (cp & 0x3F));
-        } else if (cp < 0x10000) {
-            out += static_cast<char>(0xE0 | (cp >> 12));
-            out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (cp & 0x3F));
-        } else {
-            out += static_cast<char>(0xF0 | (cp >> 18));
-            out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-            out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (cp & 0x3F));
-        }
-    }
-    return out;
-}
-
-// Strict: an overlong form, a surrogate or a cut sequence is damage, not a character.
+// --- UTF-8 back to wide strings. Strict: an overlong form, a surrogate or a cut sequence is damage, not a character.
 std::wstring FromUtf8(const std::string& bytes, int line) {
     std::wstring out;
     const auto fail = [&] { return EVQError(L"line " + std::to_wstring(line) + L" is no valid UTF-8"); };
@@ -81,7 +55,7 @@ public:
             if (field.find_first_of(L"\t\r\n") != std::wstring::npos)
                 throw EVQError(L"The install record cannot hold \"" + field + L"\": it contains a TAB or a line break");
             if (!first) line += '\t';
-            line += ToUtf8(field);
+            line += EncodeUtf8(field);
             first = false;
         }
         text_ += line + "\r\n";

@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include "engine/Folders.h"
 #include "services/Handles.h"
 #include "services/UtillityUnit.h"
 #include "services/VQError.h"
@@ -69,4 +70,13 @@ std::vector<std::wstring> MissingFolders(const std::wstring& folder) {
         path = path.substr(0, path.find_last_of(L'\\') + 1);
     }
     return missing;
+}
+
+void NoteInstallationFolders(InstallRecord& record, const SetupChoices& choices) {
+    record.Language = choices.Language;
+    record.Removable = choices.UseRemoveable;
+    record.ProgramFolder = GetProgramFolder(choices, false);
+    record.BinFolder = GetProgramFolder(choices, true);
+    record.UninstallFolder = GetUninstallFolder(choices);
+    record.DataFolder = GetDataFolder(choices);
 }

@@ -36,12 +36,7 @@ InstallRecord BeginInstallRecord(const SetupChoices& choices, const ShellFolders
         WriteLog(L"InstallRecord: " + error.Message() + L"; a new record replaces it");
     }
     record.Archive = versionName;
-    record.Language = choices.Language;
-    record.Removable = choices.UseRemoveable;
-    record.ProgramFolder = GetProgramFolder(choices, false);
-    record.BinFolder = GetProgramFolder(choices, true);
-    record.UninstallFolder = GetUninstallFolder(choices);
-    record.DataFolder = GetDataFolder(choices);
+    NoteInstallationFolders(record, choices);
     record.Uninstaller = home + kUninstallerFile;
     return record;
 }

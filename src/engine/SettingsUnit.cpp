@@ -60,3 +60,11 @@ bool ReadStoredSettings(StoredSettings& settings) {
     settings.DateFormat = ReadString(key, kValueDateFormat);
     return true;
 }
+
+void TakeStoredFolders(const StoredSettings& stored, SetupChoices& choices) {
+    choices.ProgramFolder = stored.ProgramFolder;
+    choices.DataFolder = stored.DataFolder;
+    choices.RemoveableProgramFolder = stored.RemoveableProgramFolder;
+    choices.RemoveableDataFolder = stored.RemoveableDataFolder;
+    choices.UseRemoveable = stored.UseRemoveable;
+}

@@ -3,6 +3,8 @@
 // settings key (engine/RegistryUnit.cpp writes them, with the names of engine/ProductNames.h).
 #include <string>
 
+#include "engine/SetupChoices.h"
+
 struct StoredSettings {
     std::wstring ProgramFolder, DataFolder, RemoveableProgramFolder, RemoveableDataFolder;
     std::wstring Language;    // one of the six codes, or empty when none (or an unknown one) was stored
@@ -13,3 +15,5 @@ struct StoredSettings {
 // False when there is no settings key (the key is not created). Raises EVQError for a key this
 // program did not write (a value of another type) or cannot read.
 bool ReadStoredSettings(StoredSettings& settings);
+// Takes the stored folders of both kinds of installation, and which kind was made, into choices.
+void TakeStoredFolders(const StoredSettings& stored, SetupChoices& choices);

@@ -52,11 +52,7 @@ std::wstring ReadValue(HKEY root, const std::wstring& key, const wchar_t* name) 
 
 SetupChoices ChoicesOf(const StoredSettings& settings) {
     SetupChoices choices;
-    choices.ProgramFolder = settings.ProgramFolder;
-    choices.DataFolder = settings.DataFolder;
-    choices.RemoveableProgramFolder = settings.RemoveableProgramFolder;
-    choices.RemoveableDataFolder = settings.RemoveableDataFolder;
-    choices.UseRemoveable = settings.UseRemoveable;
+    TakeStoredFolders(settings, choices);
     choices.Language = settings.Language;
     return choices;
 }
@@ -113,12 +109,7 @@ InstallRecord RecordWithoutARecord(const StoredSettings& settings, const ShellFo
                                    const std::vector<PayloadEntry>& entries, const std::wstring& runningUninstaller) {
     const SetupChoices choices = ChoicesOf(settings);
     InstallRecord record;
-    record.Language = settings.Language;
-    record.Removable = settings.UseRemoveable;
-    record.ProgramFolder = GetProgramFolder(choices, false);
-    record.BinFolder = GetProgramFolder(choices, true);
-    record.UninstallFolder = GetUninstallFolder(choices);
-    record.DataFolder = GetDataFolder(choices);
+    NoteInstallationFolders(record, choices);
     record.Uninstaller = record.UninstallFolder + kUninstallerFile;
     record.AddFolder(record.UninstallFolder);
     record.AddFolder(record.BinFolder);

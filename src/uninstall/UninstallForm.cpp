@@ -4,6 +4,7 @@
 #include <commctrl.h>
 
 #include "engine/RunningCheck.h"
+#include "services/FormWindow.h"
 #include "services/UtillityUnit.h"
 #include "services/VQError.h"
 #include "texts/ErrorUnit.h"
@@ -43,23 +44,6 @@ constexpr ControlLayout kLayout[] = {
      kButtonWidth, kButtonHeight},
 };
 
-void RegisterFormClass() {
-    static bool registered = false;
-    if (registered) return;
-    WNDCLASSEXW wc{};
-    wc.cbSize = sizeof(wc);
-    wc.lpfnWndProc = &DefWindowProcW;  // replaced per instance in the constructor
-    wc.hInstance = ::GetModuleHandleW(nullptr);
-    wc.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
-    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    wc.hIcon = ::LoadIconW(wc.hInstance, L"MAINICON");
-    wc.lpszClassName = kFormClass;
-    if (!::RegisterClassExW(&wc) && ::GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
-        throw EVQError(L"Cannot register the window class " + std::wstring(kFormClass) + L" (error " +
-                       std::to_wstring(::GetLastError()) + L")");
-    registered = true;
-}
-
 void SetVisible(HWND w, bool visible) { ::ShowWindow(w, visible ? SW_SHOWNA : SW_HIDE); }
 }  // namespace
 
@@ -67,30 +51,18 @@ TVQUninstallForm::TVQUninstallForm(std::wstring language, Installation installat
     : Language_(std::move(language)), Installation_(std::move(installation)), Original_(std::move(original)) {
     INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_STANDARD_CLASSES};
     ::InitCommonControlsEx(&icc);
-    RegisterFormClass();
+    RegisterFormClass(kFormClass);
     const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
     Handle_.reset(::CreateWindowExW(WS_EX_CONTROLPARENT | WS_EX_APPWINDOW, kFormClass, UninstallTitle().c_str(), style, 0,
                                     0, kClientWidth, kClientHeight, nullptr, nullptr, ::GetModuleHandleW(nullptr), nullptr));
     if (!Handle()) throw EVQError(L"Cannot create the uninstaller's window (error " + std::to_wstring(::GetLastError()) + L")");
-    ::SetWindowLongPtrW(Handle(), GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-    ::SetWindowLongPtrW(Handle(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&TVQUninstallForm::WindowProc));
-    try {
+    BuildOnFormWindow(Handle_, this, &TVQUninstallForm::WindowProc, [&] {
         CreateControls();
         ShowPage();
-    } catch (...) {
-        // The window must not outlive a form that was never made with a pointer to it.
-        ::SetWindowLongPtrW(Handle(), GWLP_USERDATA, 0);
-        Handle_.reset();
-        throw;
-    }
+    });
 }
 
-TVQUninstallForm::~TVQUninstallForm() {
-    if (Handle()) {
-        ::SetWindowLongPtrW(Handle(), GWLP_USERDATA, 0);
-        Handle_.reset();
-    }
-}
+TVQUninstallForm::~TVQUninstallForm() { ReleaseFormWindow(Handle_); }
 
 void TVQUninstallForm::CreateControls() {
     NONCLIENTMETRICSW metrics{};

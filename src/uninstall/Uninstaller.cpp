@@ -7,6 +7,7 @@
 
 #include "VQVersion.h"
 #include "engine/RunningCheck.h"
+#include "services/FormWindow.h"
 #include "services/UtillityUnit.h"
 #include "services/VQError.h"
 #include "texts/ErrorUnit.h"
@@ -90,12 +91,7 @@ UninstallOutcome RunUninstall(const std::wstring& original, bool silent) {
     }
     form->QuitOnClose = true;
     form->Show();
-    MSG msg;
-    while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
-        if (!form->Closed() && ::IsDialogMessageW(form->Handle(), &msg)) continue;
-        ::TranslateMessage(&msg);
-        ::DispatchMessageW(&msg);
-    }
+    RunFormMessageLoop(*form);
     outcome.ExitCode = form->ExitCode();
     outcome.InstallationGone = form->Result() && form->Result()->EntryRemoved;
     outcome.Record = form->TheInstallation().Record;

@@ -127,14 +127,10 @@ void TVQSetupForm::ReadRegistry() {
         // defaults, without bothering the user, and takes none of them.
         return;
     }
-    Choices.ProgramFolder = stored.ProgramFolder;
-    Choices.DataFolder = stored.DataFolder;
-    Choices.RemoveableProgramFolder = stored.RemoveableProgramFolder;
-    Choices.RemoveableDataFolder = stored.RemoveableDataFolder;
+    TakeStoredFolders(stored, Choices);
     Choices.MakeStartMenuEntry = stored.MakeStartMenuEntry;
     Choices.MakeDesktopLink = stored.MakeDesktopLink;
     Choices.CheckUpdates = stored.CheckUpdates;
-    Choices.UseRemoveable = stored.UseRemoveable;
     if (!stored.Language.empty()) SelectLanguage(stored.Language, stored.DateFormat);
 }
 

@@ -10,6 +10,7 @@
 #include <unordered_map>
 #include <utility>
 
+#include "services/FormWindow.h"
 #include "services/Handles.h"
 #include "services/UtillityUnit.h"
 #include "services/VQError.h"
@@ -19,24 +20,6 @@
 
 namespace {
 constexpr wchar_t kFormClass[] = L"TVQSetupForm";
-
-void RegisterFormClass() {
-    static bool registered = false;
-    if (registered) return;
-    WNDCLASSEXW wc{};
-    wc.cbSize = sizeof(wc);
-    wc.lpfnWndProc = &DefWindowProcW;  // replaced per instance in the constructor
-    wc.hInstance = ::GetModuleHandleW(nullptr);
-    wc.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
-    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    wc.hIcon = ::LoadIconW(wc.hInstance, L"MAINICON");
-    wc.hIconSm = static_cast<HICON>(::LoadImageW(wc.hInstance, L"MAINICON", IMAGE_ICON, 16, 16, 0));
-    wc.lpszClassName = kFormClass;
-    if (!::RegisterClassExW(&wc) && ::GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
-        throw EVQError(L"Cannot register the window class " + std::wstring(kFormClass) + L" (error " +
-                       std::to_wstring(::GetLastError()) + L")");
-    registered = true;
-}
 }  // namespace
 
 struct TVQSetupForm::Colors {
@@ -79,13 +62,7 @@ int RunSetup(StartupArgs args) {
         form->QuitOnClose = true;
         if (form->Closed()) return form->ExitCode();
         form->Show();
-        MSG msg;
-        while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
-            if (!form->Closed() && ::IsDialogMessageW(form->Handle(), &msg)) continue;
-            ::TranslateMessage(&msg);
-            ::DispatchMessageW(&msg);
-        }
-        return static_cast<int>(msg.wParam);
+        return static_cast<int>(RunFormMessageLoop(*form));
     });
 }
 
@@ -94,7 +71,7 @@ TVQSetupForm::TVQSetupForm(StartupArgs args, StartMode mode)
     INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_STANDARD_CLASSES | ICC_LISTVIEW_CLASSES | ICC_PROGRESS_CLASS |
                                               ICC_TAB_CLASSES};
     ::InitCommonControlsEx(&icc);
-    RegisterFormClass();
+    RegisterFormClass(kFormClass);
     // Tool-window frame: a caption bar with only the close box.
     const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
     const DWORD exStyle = WS_EX_TOOLWINDOW | WS_EX_CONTROLPARENT | WS_EX_APPWINDOW;
@@ -102,30 +79,17 @@ TVQSetupForm::TVQSetupForm(StartupArgs args, StartMode mode)
                                     ::GetModuleHandleW(nullptr), nullptr));
     if (!Handle())
         throw EVQError(L"Cannot create the setup window (error " + std::to_wstring(::GetLastError()) + L")");
-    ::SetWindowLongPtrW(Handle(), GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-    ::SetWindowLongPtrW(Handle(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&TVQSetupForm::WindowProc));
-    try {
+    BuildOnFormWindow(Handle_, this, &TVQSetupForm::WindowProc, [&] {
         CreateControls();
         // Their captions change with every block and every file of a run; they are painted once
         // per percent.
         LabelProgressCaption_.Attach(LabelProgress);
         ProgressFileCaption_.Attach(ProgressFile2Label);
         FormCreate();
-    } catch (...) {
-        // No destructor runs for a form that was never made: the window must not outlive it with
-        // a pointer to it.
-        ::SetWindowLongPtrW(Handle(), GWLP_USERDATA, 0);
-        Handle_.reset();
-        throw;
-    }
+    });
 }
 
-TVQSetupForm::~TVQSetupForm() {
-    if (Handle()) {
-        ::SetWindowLongPtrW(Handle(), GWLP_USERDATA, 0);
-        Handle_.reset();
-    }
-}
+TVQSetupForm::~TVQSetupForm() { ReleaseFormWindow(Handle_); }
 
 void TVQSetupForm::Show() {
     if (!Handle()) return;
