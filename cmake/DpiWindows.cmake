@@ -1,7 +1,7 @@
-# Display scales: the test program of the form and its dialogs, run at four scales, each in a Wine
+# Display scales: the test program of the form, its dialogs and the uninstaller's window, run at four scales, each in a Wine
 # prefix of its own (Wine reads the DPI once per process).
 add_executable(scale_test ${VQ_SCALE_TEST_SOURCES} ${VQ_RESOURCE_SOURCES})
-target_link_libraries(scale_test PRIVATE vqsetup_core vq_testmain GTest::gtest)
+target_link_libraries(scale_test PRIVATE vqsetup_core vq_uninstall vq_testmain GTest::gtest)
 target_include_directories(scale_test PRIVATE tests/win)
 vq_own_code(scale_test)
 foreach(dpi 96 120 144 192)

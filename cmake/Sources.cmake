@@ -226,6 +226,7 @@ set(VQ_SCALE_TEST_SOURCES
     tests/win/ScaleSupport.h
     tests/win/ScaleTest.cpp
     tests/win/TextFitTest.cpp
+    tests/win/UninstallScaleTest.cpp
 )
 set(VQ_OPTIONS_FOLDER_TEST_SOURCES tests/win/OptionsFolderTest.cpp tests/win/FoldersTest.cpp)
 set(VQ_ARCHIVE_TEST_SOURCES

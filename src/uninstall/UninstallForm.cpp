@@ -1,10 +1,13 @@
-// The uninstaller's window: built in code with the system's message font, two pages on one frame.
+// The uninstaller's window: built in code with the system's message font, two pages on one frame,
+// laid out at 96 DPI and scaled to the window's DPI, as the setup's form is.
 #include "uninstall/UninstallForm.h"
 
 #include <commctrl.h>
 
 #include "engine/RunningCheck.h"
+#include "services/Dpi.h"
 #include "services/FormWindow.h"
+#include "services/ScaledImages.h"
 #include "services/UtillityUnit.h"
 #include "services/VQError.h"
 #include "texts/ErrorUnit.h"
@@ -44,6 +47,11 @@ constexpr ControlLayout kLayout[] = {
      kButtonWidth, kButtonHeight},
 };
 
+// The control's place at dpi.
+RECT PlaceOf(const ControlLayout& c, int dpi) {
+    return Dpi::Scale(RECT{c.Left, c.Top, c.Left + c.Width, c.Top + c.Height}, dpi);
+}
+
 void SetVisible(HWND w, bool visible) { ::ShowWindow(w, visible ? SW_SHOWNA : SW_HIDE); }
 }  // namespace
 
@@ -65,16 +73,14 @@ TVQUninstallForm::TVQUninstallForm(std::wstring language, Installation installat
 TVQUninstallForm::~TVQUninstallForm() { ReleaseFormWindow(Handle_); }
 
 void TVQUninstallForm::CreateControls() {
-    NONCLIENTMETRICSW metrics{};
-    metrics.cbSize = sizeof(metrics);
-    ::SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0);
-    Font_.reset(::CreateFontIndirectW(&metrics.lfMessageFont));
+    Dpi_ = Dpi::OfWindow(Handle());
     for (const ControlLayout& c : kLayout) {
-        HWND control = ::CreateWindowExW(0, c.Class, L"", WS_CHILD | c.Style, c.Left, c.Top, c.Width, c.Height, Handle(),
+        const RECT place = PlaceOf(c, Dpi_);
+        HWND control = ::CreateWindowExW(0, c.Class, L"", WS_CHILD | c.Style, place.left, place.top,
+                                         place.right - place.left, place.bottom - place.top, Handle(),
                                          reinterpret_cast<HMENU>(static_cast<INT_PTR>(c.Id)), ::GetModuleHandleW(nullptr),
                                          nullptr);
         if (!control) throw EVQError(L"Cannot create the control " + std::to_wstring(c.Id) + L" of the uninstaller's window");
-        ::SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(Font_.get()), FALSE);
         switch (c.Id) {
             case idUninstallIcon: UninstallIcon = control; break;
             case idQuestionLabel: QuestionLabel = control; break;
@@ -86,7 +92,7 @@ void TVQUninstallForm::CreateControls() {
             case idFinishButton: FinishButton = control; break;
         }
     }
-    ::SendMessageW(UninstallIcon, STM_SETICON, reinterpret_cast<WPARAM>(::LoadIconW(::GetModuleHandleW(nullptr), L"MAINICON")), 0);
+    ApplyScale();
     const auto text = [&](TextId id) { return Text(id, Language_); };
     ::SetWindowTextW(QuestionLabel, text(txConfirmRemoval).c_str());
     ::SetWindowTextW(RemoveDataCheckBox, text(txRemoveData).c_str());
@@ -96,6 +102,32 @@ void TVQUninstallForm::CreateControls() {
     ::SetWindowTextW(FinishButton, text(txFinish).c_str());
     // The user's data stays unless the user asks otherwise.
     ::SendMessageW(RemoveDataCheckBox, BM_SETCHECK, BST_UNCHECKED, 0);
+}
+
+void TVQUninstallForm::ApplyScale() {
+    // The new font reaches every control before the old one goes.
+    const LOGFONTW message = Dpi::MessageFont(Dpi_);
+    GdiObject font(::CreateFontIndirectW(&message));
+    IconHandle icon = ScaledImages::LoadIconFor(::GetModuleHandleW(nullptr), L"MAINICON", Dpi::Scale(32, Dpi_));
+    for (const ControlLayout& c : kLayout)
+        ::SendMessageW(::GetDlgItem(Handle(), c.Id), WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), TRUE);
+    ::SendMessageW(UninstallIcon, STM_SETICON, reinterpret_cast<WPARAM>(icon.get()), 0);
+    Font_ = std::move(font);
+    Icon_ = std::move(icon);
+}
+
+void TVQUninstallForm::OnDpiChanged(int dpi, const RECT& suggested) {
+    if (dpi <= 0) return;
+    Dpi_ = dpi;
+    ::SetWindowPos(Handle(), nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+                   suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    for (const ControlLayout& c : kLayout) {
+        const RECT place = PlaceOf(c, dpi);
+        ::SetWindowPos(::GetDlgItem(Handle(), c.Id), nullptr, place.left, place.top, place.right - place.left,
+                       place.bottom - place.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    ApplyScale();
+    ::InvalidateRect(Handle(), nullptr, TRUE);
 }
 
 void TVQUninstallForm::ShowPage() {
@@ -114,9 +146,9 @@ void TVQUninstallForm::ShowPage() {
 
 void TVQUninstallForm::Show() {
     if (!Handle()) return;
-    RECT frame{0, 0, kClientWidth, kClientHeight};
-    ::AdjustWindowRectEx(&frame, static_cast<DWORD>(::GetWindowLongPtrW(Handle(), GWL_STYLE)), FALSE,
-                         static_cast<DWORD>(::GetWindowLongPtrW(Handle(), GWL_EXSTYLE)));
+    const RECT frame = Dpi::FrameFor(RECT{0, 0, Dpi::Scale(kClientWidth, Dpi_), Dpi::Scale(kClientHeight, Dpi_)},
+                                     static_cast<DWORD>(::GetWindowLongPtrW(Handle(), GWL_STYLE)),
+                                     static_cast<DWORD>(::GetWindowLongPtrW(Handle(), GWL_EXSTYLE)), Dpi_);
     const int width = frame.right - frame.left, height = frame.bottom - frame.top;
     ::SetWindowPos(Handle(), nullptr, (::GetSystemMetrics(SM_CXSCREEN) - width) / 2,
                    (::GetSystemMetrics(SM_CYSCREEN) - height) / 2, width, height, SWP_NOZORDER);
@@ -206,6 +238,9 @@ LRESULT TVQUninstallForm::HandleMessage(HWND window, UINT message, WPARAM wParam
                 PageIndex == upQuestion ? CancelButtonClick() : FinishButtonClick();
             return 0;
         }
+        case WM_DPICHANGED:
+            OnDpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
+            return 0;
         case WM_CLOSE:
             if (!Working_) PageIndex == upQuestion ? CancelButtonClick() : FinishButtonClick();
             return 0;

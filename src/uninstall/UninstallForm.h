@@ -52,6 +52,10 @@ private:
     static LRESULT CALLBACK WindowProc(HWND, UINT, WPARAM, LPARAM);
     LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     void CreateControls();
+    // Fonts and the icon for the window's DPI.
+    void ApplyScale();
+    // The window moved to a monitor of another scale: take the suggested rectangle, scale again.
+    void OnDpiChanged(int dpi, const RECT& suggested);
     void ShowPage();
     void Close();
 
@@ -62,5 +66,7 @@ private:
     bool Removed_ = false;
     bool Working_ = false;
     WindowHandle Handle_;
+    int Dpi_ = 96;  // the DPI the controls are laid out for
     GdiObject Font_;
+    IconHandle Icon_;
 };
