@@ -105,6 +105,56 @@ std::wstring ShortcutTarget(const std::wstring& link) {
     return SUCCEEDED(shellLink->GetPath(path, MAX_PATH, nullptr, 0)) ? path : L"";
 }
 
+std::int64_t SizeBeforeSignature(const std::wstring& path) {
+    FileHandle file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                  0, nullptr));
+    if (!file) return -1;
+    LARGE_INTEGER size{};
+    if (!::GetFileSizeEx(file.get(), &size)) return -1;
+    const auto readAt = [&](std::int64_t offset, void* into, DWORD bytes) {
+        LARGE_INTEGER at{};
+        at.QuadPart = offset;
+        DWORD read = 0;
+        return ::SetFilePointerEx(file.get(), at, nullptr, FILE_BEGIN) && ::ReadFile(file.get(), into, bytes, &read, nullptr) &&
+               read == bytes;
+    };
+    IMAGE_DOS_HEADER dos{};
+    if (!readAt(0, &dos, sizeof(dos)) || dos.e_magic != IMAGE_DOS_SIGNATURE || dos.e_lfanew <= 0) return -1;
+    DWORD signature = 0;
+    IMAGE_FILE_HEADER header{};
+    WORD magic = 0;
+    const std::int64_t optional = dos.e_lfanew + sizeof(signature) + sizeof(header);
+    if (!readAt(dos.e_lfanew, &signature, sizeof(signature)) || signature != IMAGE_NT_SIGNATURE ||
+        !readAt(dos.e_lfanew + sizeof(signature), &header, sizeof(header)) || !readAt(optional, &magic, sizeof(magic)))
+        return -1;
+    // The data directories follow the optional header's fixed fields, which are longer for PE32+.
+    const std::int64_t directories = optional + (magic == IMAGE_NT_OPTIONAL_HDR64_MAGIC   ? 112
+                                                 : magic == IMAGE_NT_OPTIONAL_HDR32_MAGIC ? 96
+                                                                                          : -optional - 1);
+    if (directories < 0) return -1;
+    const std::int64_t entry = directories + IMAGE_DIRECTORY_ENTRY_SECURITY * sizeof(IMAGE_DATA_DIRECTORY);
+    IMAGE_DATA_DIRECTORY security{};
+    if (entry + static_cast<std::int64_t>(sizeof(security)) > optional + header.SizeOfOptionalHeader ||
+        !readAt(entry, &security, sizeof(security)))
+        return -1;
+    // The certificate table's address is a file offset; a signature is appended at the file's end.
+    if (security.VirtualAddress == 0 || security.Size == 0 ||
+        static_cast<std::int64_t>(security.VirtualAddress) + security.Size != size.QuadPart)
+        return -1;
+    return security.VirtualAddress;
+}
+
+namespace {
+// The listed size, or the size on disk of the listed file signed since.
+std::int64_t SizeAsListed(const std::wstring& path, std::int64_t listed) {
+    const std::int64_t size = SizeOnDisk(path);
+    if (size < 0 || size == listed) return listed;
+    // Signing pads the file with zeros to a multiple of 8 bytes, then appends the signature.
+    const std::int64_t unsignedPart = SizeBeforeSignature(path);
+    return unsignedPart >= 0 && unsignedPart == (listed + 7) / 8 * 8 ? size : listed;
+}
+}  // namespace
+
 InstallRecord RecordWithoutARecord(const StoredSettings& settings, const ShellFolders& shell,
                                    const std::vector<PayloadEntry>& entries, const std::wstring& runningUninstaller) {
     const SetupChoices choices = ChoicesOf(settings);
@@ -127,7 +177,7 @@ InstallRecord RecordWithoutARecord(const StoredSettings& settings, const ShellFo
             record.AddFolder(folder);
         }
         const std::wstring path = folder + entry.FileName;
-        if (entry.Size >= 0) record.AddFile(path, entry.Size);
+        if (entry.Size >= 0) record.AddFile(path, SizeAsListed(path, entry.Size));
         // A file the build could not size is only known for certain when it is the running program.
         else if (!runningUninstaller.empty() && SamePath(path, runningUninstaller)) record.AddFile(path, SizeOnDisk(path));
     }

@@ -39,11 +39,17 @@ Installation FindInstallation(const std::wstring& uninstallerPath, const ShellFo
                               const std::vector<PayloadEntry>& entries);
 
 // What stands in for the record of an installation made before the record existed: the entries of
-// the Bin and uninstall folders that the settings key names, each with its size, a file of unknown
-// size only when it is the running uninstaller itself; the links that point into that Bin folder,
+// the Bin and uninstall folders that the settings key names, each with its size (or, for a file
+// that is the listed one with an Authenticode signature appended, its size on disk: a release
+// signs its programs after the list was made from them), a file of unknown size only when it is
+// the running uninstaller itself; the links that point into that Bin folder,
 // the INI file, the file types, the settings key and the uninstall entry. Never the data folder.
 InstallRecord RecordWithoutARecord(const StoredSettings& settings, const ShellFolders& shell,
                                    const std::vector<PayloadEntry>& entries, const std::wstring& runningUninstaller);
+
+// The length of the file before its Authenticode signature, padding included: the offset of the
+// certificate table of a PE file whose signature ends it; -1 for any other file.
+std::int64_t SizeBeforeSignature(const std::wstring& path);
 
 // The language the uninstaller speaks: the settings key's, else the system's as the setup picks it.
 std::wstring UninstallLanguage();

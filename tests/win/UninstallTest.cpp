@@ -4,6 +4,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <set>
 
 #include "EngineFixtures.h"
@@ -364,6 +368,42 @@ TEST(Installations, AreFoundByTheirRecordOrTheirSettings) {
     EXPECT_EQ(FindInstallation(uninstaller, setup.shell, {}).Kind, InstallationKind::None);
 }
 
+namespace {
+// What an Authenticode signer does to a PE file, as far as its length goes: zeros up to a multiple
+// of 8 bytes, then the certificate table, named by the security directory. Gives the new length.
+std::int64_t AppendSignature(const std::wstring& path) {
+    std::vector<char> bytes;
+    {
+        std::ifstream in(std::filesystem::path(path), std::ios::binary);
+        bytes.assign(std::istreambuf_iterator<char>(in), {});
+    }
+    std::int32_t lfanew = 0;
+    std::memcpy(&lfanew, bytes.data() + 0x3C, sizeof(lfanew));
+    const size_t optional = static_cast<size_t>(lfanew) + 4 + sizeof(IMAGE_FILE_HEADER);
+    const size_t directory = optional + 112 + IMAGE_DIRECTORY_ENTRY_SECURITY * sizeof(IMAGE_DATA_DIRECTORY);
+    bytes.resize((bytes.size() + 7) / 8 * 8, '\0');
+    const IMAGE_DATA_DIRECTORY security{static_cast<DWORD>(bytes.size()), 24};
+    std::memcpy(bytes.data() + directory, &security, sizeof(security));
+    bytes.insert(bytes.end(), 24, '\x5A');
+    std::ofstream(std::filesystem::path(path), std::ios::binary | std::ios::trunc).write(bytes.data(),
+                                                                                       static_cast<std::streamsize>(bytes.size()));
+    return static_cast<std::int64_t>(bytes.size());
+}
+}  // namespace
+
+TEST(Installations, ASignedCopyOfAListedFileIsKnownByItsLengthBeforeTheSignature) {
+    Installed setup(L"uninstall-signed");
+    const std::wstring library = setup.Bin() + L"ziplib.dll", ini = setup.Bin() + kIniFileName;
+    EXPECT_EQ(SizeBeforeSignature(library), -1) << "the build does not sign";
+    EXPECT_EQ(SizeBeforeSignature(ini), -1) << "no PE file";
+    const std::int64_t unsignedSize = Utillity::GetFileSize(library);
+    const std::int64_t signedSize = AppendSignature(library);
+    EXPECT_EQ(SizeBeforeSignature(library), (unsignedSize + 7) / 8 * 8);
+    std::ofstream(std::filesystem::path(library), std::ios::binary | std::ios::app).put('x');
+    EXPECT_EQ(SizeBeforeSignature(library), -1) << "bytes after the signature are not the signer's";
+    ASSERT_EQ(Utillity::GetFileSize(library), signedSize + 1);
+}
+
 TEST(Installations, WithoutARecordOnlyTheBinAndUninstallFilesOfTheirListedSizeGo) {
     Installed setup(L"uninstall-norecord");
     ::DeleteFileW(setup.RecordFile().c_str());
@@ -383,6 +423,8 @@ TEST(Installations, WithoutARecordOnlyTheBinAndUninstallFilesOfTheirListedSizeGo
         if (e.FileName == L"VQUninstall.Exe") size = -1;
         entries.push_back({e.Root, e.Folder, e.FileName, size});
     }
+    // The list is made from the unsigned build; a release installs the library signed.
+    AppendSignature(setup.Bin() + L"ziplib.dll");
     // A link of the user's own that starts something else stays.
     Utillity::CreateShortcut(L"C:\\windows\\notepad.exe", L"C:\\windows\\", setup.shell.CommonDesktop + L"Notes.lnk");
     const Installation found = FindInstallation(uninstaller, setup.shell, entries);
