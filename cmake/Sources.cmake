@@ -210,6 +210,11 @@ set(VQ_WINE_DRIVES_SOURCES
 set(VQ_USER_REGISTRY_SANDBOX_SOURCES
     tests/win/UserRegistrySandbox.cpp
 )
+# The setup's open message dialog, found from a second thread.
+set(VQ_DIALOG_SEARCH_SOURCES
+    tests/win/DialogSearch.cpp
+    tests/win/DialogSearch.h
+)
 set(VQ_SCREEN_CAPTURE_SOURCES
     tests/win/ScreenCapture.cpp
     tests/win/ScreenCapture.h
@@ -222,6 +227,7 @@ set(VQ_LANGUAGE_TEST_SOURCES tests/win/LanguageTest.cpp)
 set(VQ_NAVIGATION_TEST_SOURCES tests/win/NavigationTest.cpp)
 # The form and its dialogs at the display scales (cmake/DpiWindows.cmake).
 set(VQ_SCALE_TEST_SOURCES
+    ${VQ_DIALOG_SEARCH_SOURCES}
     tests/win/ScaleSupport.cpp
     tests/win/ScaleSupport.h
     tests/win/ScaleTest.cpp
@@ -293,6 +299,7 @@ set(VQ_E2E_TEST_SOURCES
 # ---- tools for people (make screenshots, make bench)
 
 set(VQ_PAGE_GALLERY_SOURCES
+    ${VQ_DIALOG_SEARCH_SOURCES}
     ${VQ_SCREEN_CAPTURE_SOURCES}
     tests/tools/PageGallery.cpp
 )

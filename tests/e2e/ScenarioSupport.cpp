@@ -83,9 +83,49 @@ void CollectFiles(const std::wstring& folder, std::set<std::wstring>& files) {
     ::FindClose(search);
 }
 
+bool StartsWith(const std::string& text, const std::string& prefix) { return text.compare(0, prefix.size(), prefix) == 0; }
+
+void ExpectInOrder(const std::vector<std::string>& lines, const std::vector<std::string>& expected) {
+    size_t at = 0;
+    for (const std::string& prefix : expected) {
+        while (at < lines.size() && !StartsWith(lines[at], prefix)) ++at;
+        if (at == lines.size()) {
+            ADD_FAILURE() << "log line \"" << prefix << "\" missing or out of order";
+            return;
+        }
+        ++at;
+    }
+}
+
 std::wstring Lower(std::wstring text) {
     ::CharLowerBuffW(text.data(), static_cast<DWORD>(text.size()));
     return text;
+}
+
+RunningApplication::RunningApplication() {
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION app{};
+    std::wstring command = L"\"" + ModuleFolder() + L"VessasQuorin.Exe\" 60";
+    if (!::CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &app)) return;
+    ::CloseHandle(app.hThread);
+    process_ = app.hProcess;
+    for (int i = 0; i < 200 && !window_; ++i) {
+        ::Sleep(50);
+        window_ = ::FindWindowW(L"TVessasQuorinMain", nullptr);
+    }
+}
+
+RunningApplication::~RunningApplication() {
+    if (!process_) return;
+    if (::WaitForSingleObject(process_, 0) == WAIT_TIMEOUT) ::TerminateProcess(process_, 0);
+    ::CloseHandle(process_);
+}
+
+bool RunningApplication::Close() {
+    if (!process_) return false;
+    if (window_) ::PostMessageW(window_, WM_CLOSE, 0, 0);
+    return ::WaitForSingleObject(process_, 10000) == WAIT_OBJECT_0;
 }
 
 std::wstring SetupExe() { return ModuleFolder() + L"VQSetup.exe"; }

@@ -37,6 +37,23 @@ void CollectFiles(const std::wstring& folder, std::set<std::wstring>& files);
 std::wstring Lower(std::wstring text);
 std::wstring SetupExe();
 
+// The stand-in application beside the driver, running; ended (if still running) with the object.
+class RunningApplication {
+public:
+    RunningApplication();
+    ~RunningApplication();
+    RunningApplication(const RunningApplication&) = delete;
+    RunningApplication& operator=(const RunningApplication&) = delete;
+    // Its window, once shown (within 10 s of the start); null when it showed none.
+    HWND Window() const { return window_; }
+    // Asks it to close, as the user would; true once it has ended.
+    bool Close();
+
+private:
+    HANDLE process_ = nullptr;
+    HWND window_ = nullptr;
+};
+
 // ---- INI file, installation
 
 std::wstring Ini(const std::wstring& section, const std::wstring& key, const std::wstring& bin = kBin);
@@ -44,6 +61,10 @@ std::wstring Ini(const std::wstring& section, const std::wstring& key, const std
 void RemoveInstallation();
 
 // ---- the setup log
+
+bool StartsWith(const std::string& text, const std::string& prefix);
+// The expected lines, each found (by its beginning) after the one before; a failure otherwise.
+void ExpectInOrder(const std::vector<std::string>& lines, const std::vector<std::string>& expected);
 
 // The log is never truncated: a scenario reads what was appended after its start.
 class LogReader {

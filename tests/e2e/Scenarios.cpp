@@ -122,24 +122,10 @@ std::wstring ShortcutTarget(const std::wstring& link) {
 
 // ---- the setup log
 
-bool StartsWith(const std::string& text, const std::string& prefix) { return text.compare(0, prefix.size(), prefix) == 0; }
-
 size_t CountStarting(const std::vector<std::string>& lines, const std::string& prefix) {
     return static_cast<size_t>(std::count_if(lines.begin(), lines.end(), [&](const std::string& l) { return StartsWith(l, prefix); }));
 }
 
-// The expected lines, each found (by its beginning) after the one before.
-void ExpectInOrder(const std::vector<std::string>& lines, const std::vector<std::string>& expected) {
-    size_t at = 0;
-    for (const std::string& prefix : expected) {
-        while (at < lines.size() && !StartsWith(lines[at], prefix)) ++at;
-        if (at == lines.size()) {
-            ADD_FAILURE() << "log line \"" << prefix << "\" missing or out of order";
-            return;
-        }
-        ++at;
-    }
-}
 
 // The lines of the install attempts: each begins with the header block.
 std::vector<std::vector<std::string>> Attempts(const std::vector<std::string>& lines) {
@@ -474,25 +460,8 @@ TEST_P(SilentScenario, InstallsGermanIntoTheDefaultFoldersAndEndsWithZero) {
 INSTANTIATE_TEST_SUITE_P(AnyCase, SilentScenario, ::testing::Values(L"silent", L"SILENT"));
 
 TEST_F(Scenario, RunningApplicationIsRefusedAndRepeatSucceedsOnceItIsClosed) {
-    STARTUPINFOW startup{};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION app{};
-    std::wstring command = L"\"" + ModuleFolder() + L"VessasQuorin.Exe\" 60";
-    ASSERT_TRUE(::CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &app));
-    ::CloseHandle(app.hThread);
-    struct Ender {
-        HANDLE process;
-        ~Ender() {
-            if (::WaitForSingleObject(process, 0) == WAIT_TIMEOUT) ::TerminateProcess(process, 0);
-            ::CloseHandle(process);
-        }
-    } ender{app.hProcess};
-    HWND appWindow = nullptr;
-    for (int i = 0; i < 200 && !appWindow; ++i) {
-        ::Sleep(50);
-        appWindow = ::FindWindowW(L"TVessasQuorinMain", nullptr);
-    }
-    ASSERT_NE(appWindow, nullptr) << "the stand-in application shows no window";
+    RunningApplication app;
+    ASSERT_NE(app.Window(), nullptr) << "the stand-in application shows no window";
 
     SetupProcess setup(SetupExe(), L"", L"running");
     NextToConfirmation(setup);
@@ -503,8 +472,7 @@ TEST_F(Scenario, RunningApplicationIsRefusedAndRepeatSucceedsOnceItIsClosed) {
     EXPECT_EQ(refusal.Buttons, (std::vector<std::wstring>{L"Repeat", L"Cancel"}));
     EXPECT_FALSE(FolderExists(kBin)) << "files placed while the application runs";
 
-    ::PostMessageW(appWindow, WM_CLOSE, 0, 0);
-    ASSERT_EQ(::WaitForSingleObject(app.hProcess, 10000), WAIT_OBJECT_0);
+    ASSERT_TRUE(app.Close());
     setup.Answer(refusal, 0);
     setup.WaitPage(pgFinish, 60000);
     setup.Click(idCancelButton);

@@ -134,9 +134,18 @@ void WriteBytes(const std::wstring& path, const std::string& bytes) {
     ::CloseHandle(file);
 }
 
-// ---- the log
+// From the folder page on, as shown: install, close the finish page; the setup's exit code.
+DWORD InstallFromTheFolderPage(SetupProcess& setup) {
+    setup.WaitPage(pgFolder);
+    setup.Click(idNextButton);
+    setup.WaitPage(pgConfirm);
+    setup.Click(idNextButton);
+    setup.WaitPage(pgFinish, 60000);
+    setup.Click(idCancelButton);
+    return setup.WaitExit();
+}
 
-bool StartsWith(const std::string& text, const std::string& prefix) { return text.compare(0, prefix.size(), prefix) == 0; }
+// ---- the log
 
 // The lines of the attempts after the last header block: the uninstaller's, once it has run.
 std::vector<std::string> LastAttempt(const std::vector<std::string>& lines) {
@@ -152,17 +161,6 @@ std::vector<std::string> LastAttempt(const std::vector<std::string>& lines) {
     return attempt;
 }
 
-void ExpectInOrder(const std::vector<std::string>& lines, const std::vector<std::string>& expected) {
-    size_t at = 0;
-    for (const std::string& prefix : expected) {
-        while (at < lines.size() && !StartsWith(lines[at], prefix)) ++at;
-        if (at == lines.size()) {
-            ADD_FAILURE() << "log line \"" << prefix << "\" missing or out of order";
-            return;
-        }
-        ++at;
-    }
-}
 
 // ---- processes
 
@@ -387,13 +385,7 @@ TEST_F(UninstallScenario, CustomInstallationWithoutLinksWithRemoveDataSendsTheUs
         setup.SetChecked(idOptionsListView, oiDesktopLink, false);
         EXPECT_EQ(setup.ComboSelection(idOptionsComboBox), stCustom);
         setup.Click(idNextButton);
-        setup.WaitPage(pgFolder);
-        setup.Click(idNextButton);
-        setup.WaitPage(pgConfirm);
-        setup.Click(idNextButton);
-        setup.WaitPage(pgFinish, 60000);
-        setup.Click(idCancelButton);
-        ASSERT_EQ(setup.WaitExit(), 0u);
+        ASSERT_EQ(InstallFromTheFolderPage(setup), 0u);
     }
     EXPECT_FALSE(FileExists(SpecialFolder(CSIDL_COMMON_DESKTOPDIRECTORY) + L"Vessas Quorin.lnk"));
     const std::wstring mine = L"Mine " + std::to_wstring(::GetTickCount()) + L".qvbak";
@@ -445,18 +437,8 @@ TEST_F(UninstallScenario, HotfixOverAnInstallationThenTheQuietUninstallStringRem
 
 TEST_F(UninstallScenario, TheRunningApplicationIsRefusedUntilItIsClosedThenRepeatRemoves) {
     InstallSilently();
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION app{};
-    std::wstring command = L"\"" + ModuleFolder() + L"VessasQuorin.Exe\" 60";
-    ASSERT_TRUE(::CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &app));
-    ::CloseHandle(app.hThread);
-    HWND appWindow = nullptr;
-    for (int i = 0; i < 200 && !appWindow; ++i) {
-        ::Sleep(50);
-        appWindow = ::FindWindowW(L"TVessasQuorinMain", nullptr);
-    }
-    ASSERT_NE(appWindow, nullptr);
+    RunningApplication app;
+    ASSERT_NE(app.Window(), nullptr);
 
     Command programList(kSystemUninstaller + L" --remove VessasQuorin");
     auto uninstall = AttachToUninstaller(L"TVQUninstallForm", L"uninstall-running");
@@ -467,9 +449,7 @@ TEST_F(UninstallScenario, TheRunningApplicationIsRefusedUntilItIsClosedThenRepea
     EXPECT_EQ(refusal.Text, L"Bitte schlie\u00dfen Sie Vessa's Quorin vor der Installation");
     EXPECT_EQ(refusal.Buttons, (std::vector<std::wstring>{L"Wiederholen", L"Abbrechen"}));
     EXPECT_TRUE(FileExists(kBin + L"VessasQuorin.Exe")) << "nothing goes while it runs";
-    ::PostMessageW(appWindow, WM_CLOSE, 0, 0);
-    ASSERT_EQ(::WaitForSingleObject(app.hProcess, 10000), WAIT_OBJECT_0);
-    ::CloseHandle(app.hProcess);
+    ASSERT_TRUE(app.Close());
     uninstall->Answer(refusal, 0);
     uninstall->WaitUntil([&] { return uninstall->Visible(idFinishButton); }, 30000, "the last page");
     uninstall->Click(idFinishButton);
@@ -483,17 +463,10 @@ TEST_F(UninstallScenario, SilentExitCodesAndASecondRunThatFindsNothing) {
     InstallSilently();
     // The application runs: nothing is removed, and the entry stays.
     {
-        STARTUPINFOW startup{};
-        startup.cb = sizeof startup;
-        PROCESS_INFORMATION app{};
-        std::wstring command = L"\"" + ModuleFolder() + L"VessasQuorin.Exe\" 60";
-        ASSERT_TRUE(::CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &app));
-        ::CloseHandle(app.hThread);
-        for (int i = 0; i < 200 && !::FindWindowW(L"TVessasQuorinMain", nullptr); ++i) ::Sleep(50);
+        RunningApplication app;
+        ASSERT_NE(app.Window(), nullptr);
         EXPECT_EQ(UninstallSilently(), 4u);
-        ::PostMessageW(::FindWindowW(L"TVessasQuorinMain", nullptr), WM_CLOSE, 0, 0);
-        ::WaitForSingleObject(app.hProcess, 10000);
-        ::CloseHandle(app.hProcess);
+        EXPECT_TRUE(app.Close());
     }
     EXPECT_TRUE(FileExists(kBin + L"VessasQuorin.Exe"));
     // A file something holds open cannot go: the entry and the record stay for another run.
@@ -619,13 +592,7 @@ protected:
         ASSERT_NE(at, drives.end());
         setup.SelectCombo(idDriveComboBox, static_cast<int>(at - drives.begin()));
         setup.Click(idNextButton);
-        setup.WaitPage(pgFolder);
-        setup.Click(idNextButton);
-        setup.WaitPage(pgConfirm);
-        setup.Click(idNextButton);
-        setup.WaitPage(pgFinish, 60000);
-        setup.Click(idCancelButton);
-        ASSERT_EQ(setup.WaitExit(), 0u);
+        ASSERT_EQ(InstallFromTheFolderPage(setup), 0u);
         ASSERT_TRUE(FileExists(L"E:\\VessasQuorin\\Vessas Quorin.lnk"));
     }
 

@@ -9,6 +9,7 @@
 #include <string>
 #include <thread>
 
+#include "DialogSearch.h"
 #include "ScreenCapture.h"
 #include "services/Handles.h"
 #include "engine/InstallUnit.h"
@@ -33,28 +34,6 @@ bool SaveWindow(HWND window, const std::wstring& path) {
     return testsupport::SaveScreenArea(area, path);
 }
 
-// A message dialog of this process that has made its buttons (the first has the id 100).
-HWND OpenDialog() {
-    struct Search {
-        DWORD Process;
-        HWND Found;
-    } search{::GetCurrentProcessId(), nullptr};
-    ::EnumWindows(
-        [](HWND w, LPARAM p) {
-            auto* s = reinterpret_cast<Search*>(p);
-            DWORD process = 0;
-            ::GetWindowThreadProcessId(w, &process);
-            wchar_t name[16] = {};
-            ::GetClassNameW(w, name, 16);
-            if (process != s->Process || std::wstring(name) != L"#32770" || !::IsWindowVisible(w) || !::GetDlgItem(w, 100))
-                return TRUE;
-            s->Found = w;
-            return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.Found;
-}
-
 // Runs show(), which opens a real modal dialog and returns once it is answered. The dialog's modal
 // loop holds this thread, so a second one waits for the dialog, lets it paint, saves it and
 // presses its first button. When no dialog shows up in time the whole program ends: one that
@@ -64,7 +43,7 @@ void ShowAndSave(const std::function<void()>& show, const std::wstring& path) {
     std::thread catcher([&] {
         const DWORD start = ::GetTickCount();
         HWND dialog = nullptr;
-        while (!answered && !(dialog = OpenDialog())) {
+        while (!answered && !(dialog = testsupport::OpenDialog())) {
             if (::GetTickCount() - start > 10000) {
                 std::fprintf(stderr, "PageGallery: no dialog appeared for %ls\n", path.c_str());
                 ::ExitProcess(3);

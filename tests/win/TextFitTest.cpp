@@ -8,6 +8,7 @@
 #include <functional>
 #include <thread>
 
+#include "DialogSearch.h"
 #include "ScaleSupport.h"
 #include "TestSupport.h"
 #include "engine/InstallUnit.h"
@@ -63,31 +64,6 @@ TEST(TextFits, OnEveryPageInEveryLanguage) {
 }
 
 namespace {
-// A message dialog of this process that has made its buttons (the first has the id 100).
-HWND OpenDialog() {
-    struct Search {
-        DWORD Process;
-        HWND Found;
-    } search{::GetCurrentProcessId(), nullptr};
-    ::EnumWindows(
-        [](HWND w, LPARAM p) {
-            return CallbackGuard<BOOL>(FALSE, [&] {
-                auto* s = reinterpret_cast<Search*>(p);
-                DWORD process = 0;
-                ::GetWindowThreadProcessId(w, &process);
-                wchar_t name[16] = {};
-                ::GetClassNameW(w, name, 16);
-                if (process != s->Process || std::wstring(name) != L"#32770" || !::IsWindowVisible(w) ||
-                    !::GetDlgItem(w, 100))
-                    return TRUE;
-                s->Found = w;
-                return FALSE;
-            });
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.Found;
-}
-
 std::string DialogControlName(HWND w) {
     wchar_t name[32] = {};
     ::GetClassNameW(w, name, 32);
