@@ -210,8 +210,7 @@ void TVQUninstallForm::Close() {
     if (!Handle()) return;
     const bool quit = QuitOnClose;
     const int code = ExitCode();
-    ::SetWindowLongPtrW(Handle(), GWLP_USERDATA, 0);
-    Handle_.reset();
+    ReleaseFormWindow(Handle_);
     if (quit) ::PostQuitMessage(code);
 }
 

@@ -13,6 +13,24 @@ using namespace testsupport;
 
 namespace {
 std::string ControlName(HWND w) { return "control " + std::to_string(::GetDlgCtrlID(w)); }
+
+SIZE ClientSize(HWND window) {
+    RECT client{};
+    ::GetClientRect(window, &client);
+    return {client.right, client.bottom};
+}
+
+// What Windows sends when the window has been dragged onto a monitor of dpi: its client area
+// scaled by the change, the frame as it is (Wine draws it at the session's DPI everywhere).
+void SendDpiChange(HWND window, int from, int dpi) {
+    RECT frame{};
+    ::GetWindowRect(window, &frame);
+    const SIZE client = ClientSize(window);
+    const int extraWidth = (frame.right - frame.left) - client.cx, extraHeight = (frame.bottom - frame.top) - client.cy;
+    RECT suggested{frame.left, frame.top, frame.left + ::MulDiv(client.cx, dpi, from) + extraWidth,
+                   frame.top + ::MulDiv(client.cy, dpi, from) + extraHeight};
+    ::SendMessageW(window, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
+}
 }  // namespace
 
 TEST(UninstallFormAtScale, ScalesItsLayoutAndCutsOffNoText) {
@@ -40,5 +58,23 @@ TEST(UninstallFormAtScale, ScalesItsLayoutAndCutsOffNoText) {
         for (HWND w : {form.ResultLabel, form.FinishButton}) ::ShowWindow(w, SW_SHOWNA);
         for (const auto& f : CutOffTexts(form.Handle(), dpi, ControlName))
             ADD_FAILURE() << "last page, " << dpi << " DPI: " << f;
+    }
+}
+
+TEST(UninstallFormAtScale, MovesToAMonitorOfAnotherScaleAndBack) {
+    const int dpi = ExpectedDpi(), other = dpi == 96 ? 144 : 96;
+    TVQUninstallForm form(L"fr-FR", Installation{}, L"");
+    form.Show();
+    for (const int to : {other, dpi}) {
+        SendDpiChange(form.Handle(), to == other ? dpi : other, to);
+        const SIZE client = ClientSize(form.Handle());
+        EXPECT_NEAR(client.cx, Dpi::Scale(440, to), 1) << to << " DPI";
+        EXPECT_NEAR(client.cy, Dpi::Scale(210, to), 1) << to << " DPI";
+        RECT button{};
+        ::GetWindowRect(form.RemoveButton, &button);
+        EXPECT_EQ(button.right - button.left, Dpi::Scale(90, to)) << to << " DPI";
+        const HICON icon = reinterpret_cast<HICON>(::SendMessageW(form.UninstallIcon, STM_GETICON, 0, 0));
+        EXPECT_EQ(IconSize(icon).cx, Dpi::Scale(32, to)) << to << " DPI";
+        for (const auto& f : CutOffTexts(form.Handle(), to, ControlName)) ADD_FAILURE() << to << " DPI: " << f;
     }
 }
