@@ -518,10 +518,18 @@ constexpr TextRow Texts[] = {
         {FrFr, L"Le support amovible de l'installation n'est pas pr\u00e9sent : les fichiers qu'il contient ont \u00e9t\u00e9 conserv\u00e9s."},
         {EsEs, L"El disco extra\u00edble de la instalaci\u00f3n no est\u00e1 presente: los archivos que contiene se han conservado."},
     }}},
+    // The uninstaller's refusal while the application runs; the setup's own (text 15) speaks of
+    // the installation.
+    {txCloseBeforeRemoval, {{
+        {De,   L"Bitte schlie\u00dfen Sie Vessa's Quorin, bevor Sie es entfernen"},
+        {EnUs, L"Please close Vessa's Quorin before removing it"},
+        {FrFr, L"Veuillez fermer Vessa's Quorin avant de le supprimer"},
+        {EsEs, L"Por favor, cierre Vessa's Quorin antes de eliminarlo"},
+    }}},
 };
 
 constexpr int FirstNumber = 1;
-constexpr int LastNumber = 81;
+constexpr int LastNumber = 82;
 constexpr int RetiredNumber = 53;
 
 // Guards against a row slipping out of place when the table is edited: the

@@ -9,7 +9,7 @@ extern std::wstring CurrentLanguage;
 // The texts by number, named after what they say (the English wording in the comment). The
 // table in LanguageUnit.cpp is written with these names and checked against their numbers at
 // compile time. Number 53 has never had a text; 75 on came after the product's first release, 76 to
-// 81 with the uninstaller.
+// 82 with the uninstaller.
 enum TextId : int {
     txProgramFolder = 1,  // Program - Folder
     txDataFolder = 2,  // Data - Folder
@@ -91,6 +91,7 @@ enum TextId : int {
     txRecordDamaged = 79,  // The record of the installation is damaged. Nothing was removed.
     txNotEverythingRemoved = 80,  // Not everything could be removed. The setup log lists what was left.
     txRemovableDiskAbsent = 81,  // The removable disk of the installation is not present: the files on it were left.
+    txCloseBeforeRemoval = 82,  // Please close Vessa's Quorin before removing it
 };
 
 class Language {

@@ -166,7 +166,7 @@ void TVQUninstallForm::RemoveButtonClick() {
         for (;;) {
             WriteLog(L"Check IsRunning");
             if (!IsApplicationRunning(Handle())) break;
-            const int answer = Utillity::ShowDialog(UninstallTitle(), Text(txCloseApplication, Language_),
+            const int answer = Utillity::ShowDialog(UninstallTitle(), Text(txCloseBeforeRemoval, Language_),
                                                     DialogKind::Confirmation, ButtonSet({dbOK, dbCancel}),
                                                     {Text(txRepeat, Language_), Text(txCancel, Language_)},
                                                     {mrRetry, mrCancel});

@@ -446,7 +446,7 @@ TEST_F(UninstallScenario, TheRunningApplicationIsRefusedUntilItIsClosedThenRepea
     const Dialog refusal = uninstall->WaitDialog(30000);
     EXPECT_EQ(refusal.Caption, L"VESSA'S QUORIN 9.9");
     // In German: the silent installation wrote that language into the settings key.
-    EXPECT_EQ(refusal.Text, L"Bitte schlie\u00dfen Sie Vessa's Quorin vor der Installation");
+    EXPECT_EQ(refusal.Text, L"Bitte schlie\u00dfen Sie Vessa's Quorin, bevor Sie es entfernen");
     EXPECT_EQ(refusal.Buttons, (std::vector<std::wstring>{L"Wiederholen", L"Abbrechen"}));
     EXPECT_TRUE(FileExists(kBin + L"VessasQuorin.Exe")) << "nothing goes while it runs";
     ASSERT_TRUE(app.Close());

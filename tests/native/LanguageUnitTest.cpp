@@ -16,8 +16,8 @@ namespace {
 const std::vector<std::wstring> SixLocales = {L"de-DE", L"de-AT", L"de-CH", L"en-US", L"fr-FR", L"es-ES"};
 const std::vector<std::wstring> OneLocalePerLanguage = {L"de-DE", L"en-US", L"fr-FR", L"es-ES"};
 // The product's texts run from 1 to 74; 75 came later, for folders that are no full paths, and 76
-// to 81 with the uninstaller.
-constexpr int kLastNumber = 81;
+// to 82 with the uninstaller.
+constexpr int kLastNumber = 82;
 
 std::vector<int> NumbersWithText()
 {

@@ -86,7 +86,7 @@ TEST(UninstallWindow, RefusesWhileTheApplicationRunsAndRemovesOnRepeatOnceItIsCl
     form.RemoveButtonClick();
     ASSERT_EQ(asked.size(), 1u);
     EXPECT_EQ(asked[0].Caption, L"VESSA'S QUORIN 9.9");
-    EXPECT_EQ(asked[0].Message, L"Please close Vessa's Quorin before the installation");
+    EXPECT_EQ(asked[0].Message, L"Please close Vessa's Quorin before removing it");
     ASSERT_EQ(asked[0].Buttons.size(), 2u);
     EXPECT_EQ(asked[0].Buttons[0].Caption, L"Repeat");
     EXPECT_EQ(asked[0].Buttons[1].Caption, L"Cancel");
