@@ -259,6 +259,16 @@ private:
     std::string text_;
 };
 
+// The uninstaller's last page, as the user leaves it: Finish, then the uninstaller, the program
+// list that started it and the uninstaller's own copies have ended. The uninstaller's exit code.
+DWORD FinishTheLastPage(SetupProcess& uninstall, Command& programList) {
+    uninstall.Click(idFinishButton);
+    const DWORD exitCode = uninstall.WaitExit();
+    programList.Wait();
+    WaitForUninstallersToEnd();
+    return exitCode;
+}
+
 const std::wstring kSystemUninstaller = L"uninstaller.exe";
 
 // The entries of the system's program list.
@@ -351,10 +361,7 @@ TEST_F(UninstallScenario, StandardInstallationGoesThroughTheProgramListLeavingOn
     uninstall->WaitUntil([&] { return uninstall->Visible(idFinishButton); }, 30000, "the last page");
     EXPECT_EQ(uninstall->Text(idResultLabel), L"The deinstallation has been finished");
     EXPECT_EQ(uninstall->Text(idFinishButton), L"Finish");
-    uninstall->Click(idFinishButton);
-    EXPECT_EQ(uninstall->WaitExit(), 0u);
-    programList.Wait();
-    WaitForUninstallersToEnd();
+    EXPECT_EQ(FinishTheLastPage(*uninstall, programList), 0u);
 
     ExpectMachineAsBefore(before_, {inData, inBin, changed});
     EXPECT_EQ(ProgramList().find("VessasQuorin"), std::string::npos);
@@ -398,10 +405,7 @@ TEST_F(UninstallScenario, CustomInstallationWithoutLinksWithRemoveDataSendsTheUs
                          5000, "Remove data ticked");
     uninstall->Click(idRemoveButton);
     uninstall->WaitUntil([&] { return uninstall->Visible(idFinishButton); }, 30000, "the last page");
-    uninstall->Click(idFinishButton);
-    EXPECT_EQ(uninstall->WaitExit(), 0u);
-    programList.Wait();
-    WaitForUninstallersToEnd();
+    EXPECT_EQ(FinishTheLastPage(*uninstall, programList), 0u);
 
     ExpectMachineAsBefore(before_);
     // Restorable: the data folder, with the user's file in it, lies in the trash.
@@ -452,10 +456,7 @@ TEST_F(UninstallScenario, TheRunningApplicationIsRefusedUntilItIsClosedThenRepea
     ASSERT_TRUE(app.Close());
     uninstall->Answer(refusal, 0);
     uninstall->WaitUntil([&] { return uninstall->Visible(idFinishButton); }, 30000, "the last page");
-    uninstall->Click(idFinishButton);
-    EXPECT_EQ(uninstall->WaitExit(), 0u);
-    programList.Wait();
-    WaitForUninstallersToEnd();
+    EXPECT_EQ(FinishTheLastPage(*uninstall, programList), 0u);
     ExpectMachineAsBefore(before_);
 }
 
@@ -603,10 +604,7 @@ protected:
         uninstall->Click(idRemoveButton);
         uninstall->WaitUntil([&] { return uninstall->Visible(idFinishButton); }, 30000, "the last page");
         const std::wstring result = uninstall->Text(idResultLabel);
-        uninstall->Click(idFinishButton);
-        exitCode_ = uninstall->WaitExit();
-        programList.Wait();
-        WaitForUninstallersToEnd();
+        exitCode_ = FinishTheLastPage(*uninstall, programList);
         return result;
     }
 
